@@ -1,0 +1,1 @@
+#include "config/calibration_settings.h"

@@ -1,0 +1,1 @@
+#include "config/registry_file.h"

@@ -1,0 +1,67 @@
+#pragma once
+
+// A registry export file held as its lines, so that a change rewrites only the lines it
+// touches. Reads "Windows Registry Editor Version 5.00" (UTF-16LE with BOM, or UTF-8) and
+// "REGEDIT4" files, and writes back in the encoding it read.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class RegistryFile {
+public:
+    // Parses a whole file. Nothing, with a reason in `error`, when it is not a registry file.
+    static std::optional<RegistryFile> parse(std::string_view fileBytes, std::string* error = nullptr);
+
+    // A new, empty "Windows Registry Editor Version 5.00" file (UTF-8).
+    static RegistryFile empty();
+
+    // The file's bytes, in the encoding it was read in, lines ending with CR LF.
+    std::string serialize() const;
+
+    // Key paths are full paths ("HKEY_CURRENT_USER\Software\..."), compared without regard to case.
+    bool hasKey(std::string_view keyPath) const;
+
+    // The value's bytes as the registry reports them (see RegistryKey::queryValue).
+    std::optional<std::string> valueBytes(std::string_view keyPath, std::string_view valueName) const;
+
+    // Names of the direct sub-keys, in case-insensitive order. A key that appears only as
+    // part of a deeper key's path counts too.
+    std::vector<std::string> subKeyNames(std::string_view keyPath) const;
+
+    // Sets a string value, replacing the value's line(s) in place or adding a line at the
+    // end of the key's section; adds the section when the key has none.
+    void setString(std::string_view keyPath, std::string_view valueName, std::string_view data);
+
+    // Adds an empty section for the key when the key does not exist yet.
+    void createKey(std::string_view keyPath);
+
+    // Sets a multi-string value (hex(7)) from its texts.
+    void setMultiString(std::string_view keyPath, std::string_view valueName, const std::vector<std::string>& texts);
+
+private:
+    struct Value {
+        std::string name;    // "" for the default value "@"
+        std::string bytes;   // narrow bytes as the registry reports them
+        std::size_t firstLine = 0;
+        std::size_t lineCount = 1;
+    };
+    struct Section {
+        std::string path;
+        bool deleted = false; // a "[-...]" section
+        std::size_t headerLine = 0;
+        std::vector<Value> values;
+    };
+
+    std::vector<std::string> lines_; // logical file lines, decoded to UTF-8, without line ends
+    std::vector<Section> sections_;
+    bool utf16_ = false;
+    bool regedit4_ = false;
+
+    const Section* findSection(std::string_view keyPath) const;
+    void replaceLines(std::size_t first, std::size_t count, const std::vector<std::string>& replacement);
+    void setValueLines(std::string_view keyPath, std::string_view valueName, std::vector<std::string> valueLines);
+    void reindex();
+};

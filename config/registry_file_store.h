@@ -1,0 +1,30 @@
+#pragma once
+
+// The settings store kept in a registry export file (".reg" text). Every read takes a
+// fresh snapshot of the file; every write takes an exclusive lock, applies the change to
+// the file as it is now, and replaces the file atomically. A file that cannot be parsed
+// opens no key and is never overwritten.
+
+#include "config/registry_store.h"
+
+#include <filesystem>
+
+// The base key the tool set keeps its settings under.
+inline constexpr std::string_view kBaseKeyPath = "HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application";
+
+class RegistryFileStore : public RegistryStore {
+public:
+    explicit RegistryFileStore(std::filesystem::path file);
+
+    std::unique_ptr<RegistryKey> openKey(std::string_view path) override;
+    std::unique_ptr<RegistryKey> createKey(std::string_view path) override;
+
+    const std::filesystem::path& file() const { return file_; }
+
+    // Why the file could not be used at the last read ("" when it could).
+    std::string lastError() const { return lastError_; }
+
+private:
+    std::filesystem::path file_;
+    std::string lastError_;
+};

@@ -1,0 +1,1 @@
+#include "config/step_table.h"
