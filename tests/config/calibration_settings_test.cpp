@@ -1,0 +1,286 @@
+#include "config/calibration_settings.h"
+#include "config/registry_file_store.h"
+#include "support/store_file.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A complete store as an installation leaves it.
+StoreFileText completeStore()
+{
+    StoreFileText store;
+    store.key("").value("install directory", "/opt/chromix");
+    store.key("Matrix").value("Current", "/opt/chromix/cal/matrix.txt").value("Current Valid", "true")
+        .value("Default", "/opt/chromix/cal/default_matrix.txt");
+    store.key("First1D\\Default").value("Red", "/f/r.txt").value("Green", "/f/g.txt").value("Blue", "/f/b.txt");
+    store.key("Second1D\\Default").value("Red", "/d/r.txt").value("Green", "/d/g.txt").value("Blue", "/d/b.txt");
+    store.key("Second1D\\Current").value("Red", "/c/r.txt").value("Green", "/c/g.txt").value("Blue", "/c/b.txt")
+        .value("ValidRed", "true").value("ValidGreen", "FALSE").value("ValidBlue", "yes");
+    store.key("StepWedge").value("steps", "0~16~32");
+    store.key("ColorTable\\Display Type").value("Velvane Orlam LED Projector", "Orlam").value("description", "All types");
+    store.key("ColorTable\\Display Type\\Aster").value("description", "An LCD");
+    store.key("ColorTable\\Display Type\\Aster\\Standard").value("1", "/t/a1.txt");
+    store.key("ColorTable\\Display Type\\Orlam").value("description", "The projector");
+    store.key("ColorTable\\Display Type\\Orlam\\Cinema").value("1", "/t/c1.txt").value("2_OSD_NATIVE", "/t/n2.bin")
+        .value("7_OSD_D65", "/t/d7.bin").value("description", "Cinema tables");
+    return store;
+}
+
+// The store text with one line replaced.
+std::string replaced(const std::string& text, const std::string& line, const std::string& replacement)
+{
+    std::string result = text;
+    const auto at = result.find(line);
+    EXPECT_NE(at, std::string::npos) << line;
+    if (at != std::string::npos)
+        result.replace(at, line.size(), replacement);
+    return result;
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    RegistryFileStore& storeWith(const std::string& text)
+    {
+        writeFile(dir / "registry.reg", text);
+        store = std::make_unique<RegistryFileStore>(dir / "registry.reg");
+        return *store;
+    }
+
+    TempDir dir;
+    std::unique_ptr<RegistryFileStore> store;
+};
+
+TEST_F(SettingsTest, CompleteStoreLoadsEveryField)
+{
+    CalibrationSettings settings(storeWith(completeStore().text()));
+    ASSERT_TRUE(settings.load());
+    EXPECT_EQ(settings.installDirectory, "/opt/chromix");
+    EXPECT_EQ(settings.matrixCurrent, "/opt/chromix/cal/matrix.txt");
+    EXPECT_EQ(settings.matrixDefault, "/opt/chromix/cal/default_matrix.txt");
+    EXPECT_EQ(settings.firstLutDefault[2], "/f/b.txt");
+    EXPECT_EQ(settings.secondLutDefault[1], "/d/g.txt");
+    EXPECT_EQ(settings.secondLutCurrent[0], "/c/r.txt");
+    EXPECT_EQ(settings.stepList, "0~16~32~");
+    EXPECT_EQ(settings.displayType, "Orlam");
+    EXPECT_TRUE(settings.displayTypeTree.roots.empty()) << "the tree is filled only on request";
+
+    bool valid = false;
+    ASSERT_TRUE(settings.getLinearityValid(Channel::Red, valid));
+    EXPECT_TRUE(valid);
+    ASSERT_TRUE(settings.getLinearityValid(Channel::Green, valid));
+    EXPECT_FALSE(valid);
+    ASSERT_TRUE(settings.getLinearityValid(Channel::Blue, valid));
+    EXPECT_TRUE(valid);
+
+    std::string path = "kept:";
+    ASSERT_TRUE(settings.getDownloadParametersPath(path));
+    EXPECT_EQ(path, "kept:/opt/chromix/Diagnostics/download_parameters.txt");
+    std::string matrix = "replaced";
+    ASSERT_TRUE(settings.getMatrixCurrent(matrix));
+    EXPECT_EQ(matrix, "/opt/chromix/cal/matrix.txt");
+}
+
+TEST_F(SettingsTest, ValueOf260BytesIsReadAndLongerCountsAsMissing)
+{
+    std::string text = completeStore().text();
+    // 259 characters and the zero make 260 bytes; 260 characters make 261.
+    text = replaced(text, "\"install directory\"=\"/opt/chromix\"", "\"install directory\"=\"" + std::string(259, 'a') + "\"");
+    text = replaced(text, "\"Default\"=\"/opt/chromix/cal/default_matrix.txt\"", "\"Default\"=\"" + std::string(260, 'b') + "\"");
+    CalibrationSettings settings(storeWith(text));
+    EXPECT_FALSE(settings.load());
+    EXPECT_EQ(settings.installDirectory, std::string(259, 'a'));
+    EXPECT_TRUE(settings.matrixDefault.empty());
+    std::string out;
+    EXPECT_FALSE(settings.getMatrixDefault(out));
+}
+
+TEST_F(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
+{
+    // Keys whose absence is tolerated: the base key, "Matrix", "ColorTable\Display Type".
+    StoreFileText tolerated;
+    tolerated.key("First1D\\Default").value("Red", "r").value("Green", "g").value("Blue", "b");
+    tolerated.key("Second1D\\Default").value("Red", "r").value("Green", "g").value("Blue", "b");
+    tolerated.key("Second1D\\Current").value("Red", "r").value("Green", "g").value("Blue", "b")
+        .value("ValidRed", "false").value("ValidGreen", "false").value("ValidBlue", "false");
+    tolerated.key("StepWedge").value("steps", "0~255");
+    {
+        CalibrationSettings settings(storeWith(tolerated.text()));
+        EXPECT_TRUE(settings.load());
+        EXPECT_TRUE(settings.installDirectory.empty());
+        EXPECT_TRUE(settings.matrixCurrent.empty());
+        EXPECT_TRUE(settings.displayType.empty());
+        bool valid = true;
+        EXPECT_FALSE(settings.getMatrixCurrentValid(valid)) << "an empty flag is not known";
+    }
+    // A missing value inside a key that opens fails the load, the other values still read.
+    {
+        StoreFileText text = tolerated;
+        text.key("Matrix").value("Current", "/m.txt");
+        CalibrationSettings settings(storeWith(text.text()));
+        EXPECT_FALSE(settings.load());
+        EXPECT_EQ(settings.matrixCurrent, "/m.txt");
+    }
+    // A missing LUT key fails the load.
+    {
+        StoreFileText text;
+        text.key("Second1D\\Default").value("Red", "r").value("Green", "g").value("Blue", "b");
+        text.key("Second1D\\Current").value("Red", "r").value("Green", "g").value("Blue", "b")
+            .value("ValidRed", "false").value("ValidGreen", "false").value("ValidBlue", "false");
+        text.key("StepWedge").value("steps", "0~255");
+        CalibrationSettings settings(storeWith(text.text()));
+        EXPECT_FALSE(settings.load());
+        EXPECT_EQ(settings.stepList, "0~255~");
+    }
+}
+
+TEST_F(SettingsTest, MissingStepWedgeStopsBeforeTheDisplayType)
+{
+    std::string text = completeStore().text();
+    const std::string section = "[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\StepWedge]";
+    text.replace(text.find(section), section.size(), "[HKEY_CURRENT_USER\\Software\\Other]");
+    CalibrationSettings settings(storeWith(text));
+    EXPECT_FALSE(settings.load(true));
+    EXPECT_TRUE(settings.stepList.empty());
+    EXPECT_TRUE(settings.displayType.empty());
+    EXPECT_TRUE(settings.displayTypeTree.roots.empty());
+}
+
+TEST_F(SettingsTest, MultiStringAndPlainStepListsKeepTheirZeros)
+{
+    // The multi-string 0, 16, 32 as a 5.00 file holds it (UTF-16LE).
+    const std::string text = replaced(completeStore().text(), "\"steps\"=\"0~16~32\"",
+                                      "\"steps\"=hex(7):30,00,00,00,31,00,36,00,00,00,33,00,32,00,00,00,00,00");
+    CalibrationSettings settings(storeWith(text));
+    EXPECT_TRUE(settings.load());
+    EXPECT_EQ(settings.stepList, "0~16~32~~");
+}
+
+TEST_F(SettingsTest, UnreadableStoreFailsTheLoadQuietly)
+{
+    CalibrationSettings settings(storeWith("this is not a registry file\r\n"));
+    EXPECT_FALSE(settings.load(true));
+    EXPECT_TRUE(settings.stepList.empty());
+    EXPECT_TRUE(settings.setMatrixCurrentValid(true)) << "a key that does not open writes nothing and reports true";
+    EXPECT_EQ(readFile(dir / "registry.reg"), "this is not a registry file\r\n");
+}
+
+TEST(ParseFlag, OnlyFalseInAnyCaseIsFalse)
+{
+    EXPECT_FALSE(parseFlag("false"));
+    EXPECT_FALSE(parseFlag("FaLsE"));
+    EXPECT_TRUE(parseFlag("False "));
+    EXPECT_TRUE(parseFlag("true"));
+    EXPECT_TRUE(parseFlag("TRUE"));
+    EXPECT_TRUE(parseFlag("yes"));
+    EXPECT_TRUE(parseFlag("0"));
+}
+
+TEST_F(SettingsTest, FlagsAreWrittenAndReadBack)
+{
+    RegistryFileStore& fileStore = storeWith(completeStore().text());
+    CalibrationSettings writer(fileStore);
+    ASSERT_TRUE(writer.load());
+    EXPECT_TRUE(writer.setMatrixCurrentValid(false));
+    EXPECT_TRUE(writer.setLinearityValid(Channel::Green, true));
+    EXPECT_TRUE(writer.setLinearityValid(Channel::Blue, false));
+    EXPECT_EQ(writer.matrixCurrentValid, "true") << "the record is not changed by the writers";
+
+    CalibrationSettings reader(fileStore);
+    ASSERT_TRUE(reader.load());
+    EXPECT_EQ(reader.matrixCurrentValid, "false");
+    EXPECT_EQ(reader.validRed, "true");
+    EXPECT_EQ(reader.validGreen, "true");
+    EXPECT_EQ(reader.validBlue, "false");
+}
+
+TEST_F(SettingsTest, CatalogueReaders)
+{
+    CalibrationSettings settings(storeWith(completeStore().text()));
+    ASSERT_TRUE(settings.load());
+
+    std::string out = "x";
+    EXPECT_TRUE(settings.readTableFileName("Orlam", "Cinema", "1", out));
+    EXPECT_EQ(out, "x/t/c1.txt") << "readers append";
+    out.clear();
+    EXPECT_TRUE(settings.readOsdNativeFileName("Orlam", "Cinema", "2", out));
+    EXPECT_EQ(out, "/t/n2.bin");
+    out.clear();
+    EXPECT_TRUE(settings.readOsdD65FileName("Orlam", "Cinema", "7", out));
+    EXPECT_EQ(out, "/t/d7.bin");
+    out.clear();
+    EXPECT_TRUE(settings.readTableDescription("Orlam", "Cinema", out));
+    EXPECT_EQ(out, "Cinema tables");
+    out.clear();
+    EXPECT_TRUE(settings.readDisplayTypeDescription("Aster", out));
+    EXPECT_EQ(out, "An LCD");
+    out.clear();
+    EXPECT_TRUE(settings.readCatalogueDescription(out));
+    EXPECT_EQ(out, "All types");
+
+    // A missing value in a key that opens fails; a key that does not open succeeds untouched.
+    out = "same";
+    EXPECT_FALSE(settings.readTableFileName("Orlam", "Cinema", "3", out));
+    EXPECT_EQ(out, "same");
+    EXPECT_TRUE(settings.readTableFileName("Orlam", "Nowhere", "1", out));
+    EXPECT_TRUE(settings.readDisplayTypeDescription("Nowhere", out));
+    EXPECT_EQ(out, "same");
+}
+
+std::vector<std::string> childNames(const DisplayTypeNode& node)
+{
+    std::vector<std::string> names;
+    for (const DisplayTypeNode& child : node.children)
+        names.push_back(child.name);
+    return names;
+}
+
+TEST_F(SettingsTest, ConfiguredDisplayTypeLeadsItsSiblings)
+{
+    StoreFileText text = completeStore();
+    text.key("ColorTable\\Display Type\\Borealis\\Set");
+    CalibrationSettings settings(storeWith(text.text()));
+    ASSERT_TRUE(settings.load(true));
+
+    const DisplayTypeTree& tree = settings.displayTypeTree;
+    EXPECT_EQ(tree.configuredDisplayType, "Orlam");
+    ASSERT_EQ(tree.roots.size(), 1u);
+    const DisplayTypeNode& root = tree.roots[0];
+    EXPECT_EQ(root.name, "Display Type");
+    EXPECT_TRUE(root.hasChildren);
+    // Enumerated as Aster, Borealis, Orlam; the configured one moves to the front.
+    EXPECT_EQ(childNames(root), (std::vector<std::string>{"Orlam", "Aster", "Borealis"}));
+
+    const DisplayTypeNode& orlam = root.children[0];
+    EXPECT_EQ(childNames(orlam), (std::vector<std::string>{"Cinema"}));
+    EXPECT_FALSE(orlam.children[0].hasChildren);
+    EXPECT_TRUE(root.children[2].hasChildren);
+    ASSERT_NE(orlam.children[0].key, nullptr);
+    EXPECT_EQ(orlam.children[0].key->path(), "ColorTable\\Display Type\\Orlam\\Cinema");
+}
+
+TEST_F(SettingsTest, DisplayTypeDifferingOnlyInCaseKeepsItsPlace)
+{
+    const std::string text = replaced(completeStore().text(), "\"Velvane Orlam LED Projector\"=\"Orlam\"",
+                                      "\"Velvane Orlam LED Projector\"=\"orlam\"");
+    CalibrationSettings settings(storeWith(text));
+    ASSERT_TRUE(settings.load(true));
+    ASSERT_EQ(settings.displayTypeTree.roots.size(), 1u);
+    EXPECT_EQ(childNames(settings.displayTypeTree.roots[0]), (std::vector<std::string>{"Aster", "Orlam"}));
+}
+
+TEST_F(SettingsTest, EmptyCatalogueGivesNoTree)
+{
+    StoreFileText text = completeStore();
+    std::string plain = text.text();
+    // Drop every display type below the catalogue key.
+    auto cut = plain.find("\r\n[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\ColorTable\\Display Type\\");
+    plain.erase(cut);
+    CalibrationSettings settings(storeWith(plain + "\r\n"));
+    ASSERT_TRUE(settings.load(true));
+    EXPECT_EQ(settings.displayTypeTree.configuredDisplayType, "Orlam");
+    EXPECT_TRUE(settings.displayTypeTree.roots.empty());
+}
+
+} // namespace
