@@ -1,0 +1,105 @@
+#include "config/step_table.h"
+
+#include "config/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+namespace {
+
+StepTable parsedForAllChannels(std::string_view stepList)
+{
+    StepTable table;
+    for (const Channel channel : kAllChannels)
+        parseStepList(table, channel, stepList);
+    return table;
+}
+
+std::vector<std::int32_t> codes(const StepTable& table, Channel channel)
+{
+    std::vector<std::int32_t> result;
+    for (int step = 1; step <= table.stepCount(); ++step)
+        result.push_back(table.codeValue(channel).valueOr(step, -999));
+    return result;
+}
+
+} // namespace
+
+TEST(StepTable, ColourWordsPlaceEachChannelInItsOwnByte)
+{
+    EXPECT_EQ(colourWord(Channel::Red, 64), 0x000040u);
+    EXPECT_EQ(colourWord(Channel::Green, 64), 0x004000u);
+    EXPECT_EQ(colourWord(Channel::Blue, 64), 0x400000u);
+    EXPECT_EQ(colourWord(Channel::Blue, 255), 0xFF0000u);
+    EXPECT_EQ(colourWord(Channel::Red, 256), 0u);
+    EXPECT_EQ(colourWord(Channel::Green, -1), 0x00FF00u);
+    EXPECT_EQ(colourWord(Channel::Blue, std::numeric_limits<std::int32_t>::min()), 0u);
+}
+
+TEST(StepTable, MultiStringListGivesNineSteps)
+{
+    const StepTable table = parsedForAllChannels("0~32~64~96~128~160~192~224~255~~");
+    ASSERT_EQ(table.stepCount(), 9);
+    const std::vector<std::int32_t> expected{0, 32, 64, 96, 128, 160, 192, 224, 255};
+    for (const Channel channel : kAllChannels) {
+        EXPECT_EQ(codes(table, channel), expected) << channelName(channel);
+        EXPECT_EQ(table.colour(channel).count(), 9u);
+        EXPECT_TRUE(table.isPresent(channel, 1));
+        EXPECT_TRUE(table.isPresent(channel, 9));
+        EXPECT_FALSE(table.isPresent(channel, 10));
+        EXPECT_FALSE(table.codeValue(channel).contains(0)) << "steps count from 1";
+    }
+    EXPECT_EQ(table.colour(Channel::Red).get(3), 0x000040u);
+    EXPECT_EQ(table.colour(Channel::Green).get(3), 0x004000u);
+    EXPECT_EQ(table.colour(Channel::Blue).get(9), 0xFF0000u);
+    EXPECT_EQ(table.measuredY(Channel::Red).count(), 0u) << "the measurement tables are not filled here";
+}
+
+TEST(StepTable, CodesOutsideAByteKeepTheirValueButColourOnlyTheLowBits)
+{
+    StepTable table;
+    parseStepList(table, Channel::Green, "256~-1~300");
+    EXPECT_EQ(table.codeValue(Channel::Green).get(1), 256);
+    EXPECT_EQ(table.colour(Channel::Green).get(1), 0u);
+    EXPECT_EQ(table.codeValue(Channel::Green).get(2), -1);
+    EXPECT_EQ(table.colour(Channel::Green).get(2), 0x00FF00u);
+    EXPECT_EQ(table.colour(Channel::Green).get(3), 0x002C00u); // 300 - 256 = 44
+    EXPECT_EQ(table.stepCount(), 0) << "only the red code values count the steps";
+}
+
+TEST(StepTable, TokensReadTheirLeadingInteger)
+{
+    StepTable table;
+    parseStepList(table, Channel::Red, "~~12abc~letters~ 7~+5~-0~99999999999999999999~-99999999999999999999~3.9");
+    EXPECT_EQ(codes(table, Channel::Red),
+              (std::vector<std::int32_t>{12, 0, 7, 5, 0, std::numeric_limits<std::int32_t>::max(),
+                                         std::numeric_limits<std::int32_t>::min(), 3}));
+    EXPECT_EQ(table.colour(Channel::Red).get(6), 0xFFu);
+}
+
+TEST(StepTable, EmptyListsGiveNoSteps)
+{
+    EXPECT_EQ(parsedForAllChannels("").stepCount(), 0);
+    EXPECT_EQ(parsedForAllChannels("~").stepCount(), 0);
+    EXPECT_EQ(parsedForAllChannels("~~~").stepCount(), 0);
+}
+
+TEST(StepTable, PlainAndMultiStringFormsAgree)
+{
+    const StepTable plain = parsedForAllChannels("0~16~32~");
+    const StepTable multi = parsedForAllChannels("0~16~32~~");
+    ASSERT_EQ(plain.stepCount(), 3);
+    ASSERT_EQ(multi.stepCount(), 3);
+    EXPECT_EQ(codes(plain, Channel::Blue), codes(multi, Channel::Blue));
+    EXPECT_EQ(codes(plain, Channel::Blue), (std::vector<std::int32_t>{0, 16, 32}));
+}
+
+TEST(DiagnosticsPath, JoinsTheInstallFolderAndTheFileName)
+{
+    const std::string separator(1, kPathSeparator);
+    EXPECT_EQ(diagnosticsFilePath("/opt/chromix", "measured_primaries.txt"),
+              "/opt/chromix" + separator + "Diagnostics" + separator + "measured_primaries.txt");
+    EXPECT_EQ(diagnosticsFilePath("", "measured_primaries.txt"), "");
+}
