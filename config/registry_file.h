@@ -42,9 +42,10 @@ public:
     void setMultiString(std::string_view keyPath, std::string_view valueName, const std::vector<std::string>& texts);
 
 private:
+    enum class Encoding { Utf8, Utf8WithBom, Utf16 };
     struct Value {
-        std::string name;    // "" for the default value "@"
-        std::string bytes;   // narrow bytes as the registry reports them
+        std::string name;                 // "" for the default value "@"
+        std::optional<std::string> bytes; // narrow bytes as the registry reports them; none for "=-"
         std::size_t firstLine = 0;
         std::size_t lineCount = 1;
     };
@@ -55,13 +56,15 @@ private:
         std::vector<Value> values;
     };
 
-    std::vector<std::string> lines_; // logical file lines, decoded to UTF-8, without line ends
+    std::vector<std::string> lines_; // file lines, decoded to UTF-8, without line ends
     std::vector<Section> sections_;
-    bool utf16_ = false;
+    Encoding encoding_ = Encoding::Utf8;
     bool regedit4_ = false;
 
-    const Section* findSection(std::string_view keyPath) const;
+    bool index(std::string* error);
+    bool parseValue(std::size_t line, Value& value, std::string& error) const;
+    std::string textBytes(std::string_view narrow) const;
     void replaceLines(std::size_t first, std::size_t count, const std::vector<std::string>& replacement);
-    void setValueLines(std::string_view keyPath, std::string_view valueName, std::vector<std::string> valueLines);
-    void reindex();
+    void appendSection(std::string_view keyPath, const std::vector<std::string>& valueLines);
+    void setValueLines(std::string_view keyPath, std::string_view valueName, const std::vector<std::string>& valueLines);
 };

@@ -1,1 +1,205 @@
 #include "config/registry_file_store.h"
+
+#include "config/atomic_file.h"
+#include "config/registry_file.h"
+
+#include <functional>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+using Snapshot = std::shared_ptr<const RegistryFile>;
+
+std::string fullKeyPath(std::string_view storePath)
+{
+    return joinKeyPath(kBaseKeyPath, storePath);
+}
+
+// Reads and parses the file as it is now; nothing, with the reason, when it cannot be used.
+std::optional<RegistryFile> readStoreFile(const std::filesystem::path& file, std::string& error)
+{
+    const std::optional<std::string> bytes = readWholeFile(file);
+    if (!bytes) {
+        std::error_code ignored;
+        error = std::filesystem::exists(file, ignored) ? file.string() + ": the file cannot be read"
+                                                       : file.string() + ": the file does not exist";
+        return std::nullopt;
+    }
+    std::string reason;
+    auto document = RegistryFile::parse(*bytes, &reason);
+    if (!document)
+        error = file.string() + ": " + reason;
+    return document;
+}
+
+// One write: under the file's lock, re-reads the current file (an empty document when it
+// does not exist and `createMissing`), applies `change`, and replaces the file only when
+// the result parses again and `holds` confirms the change is there. A change that leaves
+// the document as it was writes nothing. Returns the document as it now stands.
+std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, bool createMissing,
+                                            const std::function<bool(RegistryFile&, std::string&)>& change,
+                                            const std::function<bool(const RegistryFile&)>& holds,
+                                            std::string& error)
+{
+    FileLock lock(file);
+    if (!lock.locked()) {
+        error = file.string() + ": the lock file cannot be opened";
+        return std::nullopt;
+    }
+    std::error_code ignored;
+    const bool exists = std::filesystem::exists(file, ignored);
+    std::optional<RegistryFile> document = (createMissing && !exists) ? RegistryFile::empty() : readStoreFile(file, error);
+    if (!document)
+        return std::nullopt;
+    const std::string before = exists ? document->serialize() : std::string();
+    if (!change(*document, error))
+        return std::nullopt;
+
+    const std::string content = document->serialize();
+    auto written = RegistryFile::parse(content);
+    if (!written || !holds(*written)) {
+        error = file.string() + ": the change cannot be expressed in a registry file";
+        return std::nullopt;
+    }
+    if (content != before && !replaceFileAtomically(file, content)) {
+        error = file.string() + ": the file cannot be replaced";
+        return std::nullopt;
+    }
+    return written;
+}
+
+class RegistryFileKey final : public RegistryKey {
+public:
+    RegistryFileKey(Snapshot snapshot, std::filesystem::path file, std::string storePath)
+        : snapshot_(std::move(snapshot))
+        , file_(std::move(file))
+        , storePath_(std::move(storePath))
+        , subKeys_(snapshot_->subKeyNames(fullKeyPath(storePath_)))
+    {
+    }
+
+    ValueRead queryValue(std::string_view name, std::span<char> buffer, std::uint32_t& byteCount) const override
+    {
+        const std::optional<std::string> bytes = snapshot_->valueBytes(fullKeyPath(storePath_), name);
+        if (!bytes)
+            return ValueRead::NotFound;
+        byteCount = static_cast<std::uint32_t>(bytes->size());
+        if (bytes->size() > buffer.size())
+            return ValueRead::MoreData;
+        std::copy(bytes->begin(), bytes->end(), buffer.begin());
+        return ValueRead::Ok;
+    }
+
+    bool setString(std::string_view name, std::string_view data) override
+    {
+        const std::string keyPath = fullKeyPath(storePath_);
+        std::string expected(data);
+        expected += '\0';
+        std::string error;
+        auto written = changeStoreFile(
+            file_, false,
+            [&](RegistryFile& document, std::string& reason) {
+                if (!document.hasKey(keyPath)) {
+                    reason = file_.string() + ": the key \"" + keyPath + "\" no longer exists";
+                    return false;
+                }
+                document.setString(keyPath, name, data);
+                return true;
+            },
+            [&](const RegistryFile& document) { return document.valueBytes(keyPath, name) == expected; },
+            error);
+        if (!written)
+            return false;
+        // This key reads its own writes; keys opened earlier keep their snapshot.
+        snapshot_ = std::make_shared<const RegistryFile>(std::move(*written));
+        subKeys_ = snapshot_->subKeyNames(keyPath);
+        return true;
+    }
+
+    std::uint32_t subKeyCount() const override
+    {
+        return static_cast<std::uint32_t>(subKeys_.size());
+    }
+
+    bool subKeyName(std::uint32_t index, std::string& name) const override
+    {
+        if (index >= subKeys_.size())
+            return false;
+        name = subKeys_[index];
+        return true;
+    }
+
+    std::unique_ptr<RegistryKey> openSubKey(std::string_view name) const override
+    {
+        std::string childPath = joinKeyPath(storePath_, name);
+        if (name.empty() || !snapshot_->hasKey(fullKeyPath(childPath)))
+            return nullptr;
+        return std::make_unique<RegistryFileKey>(snapshot_, file_, std::move(childPath));
+    }
+
+    std::string path() const override
+    {
+        return storePath_;
+    }
+
+private:
+    Snapshot snapshot_;
+    std::filesystem::path file_;
+    std::string storePath_;
+    std::vector<std::string> subKeys_;
+};
+
+} // namespace
+
+std::string joinKeyPath(std::string_view parent, std::string_view child)
+{
+    if (parent.empty())
+        return std::string(child);
+    if (child.empty())
+        return std::string(parent);
+    std::string path(parent);
+    path += '\\';
+    path += child;
+    return path;
+}
+
+RegistryFileStore::RegistryFileStore(std::filesystem::path file)
+    : file_(std::move(file))
+{
+}
+
+std::unique_ptr<RegistryKey> RegistryFileStore::openKey(std::string_view path)
+{
+    lastError_.clear();
+    std::optional<RegistryFile> document = readStoreFile(file_, lastError_);
+    if (!document || !document->hasKey(fullKeyPath(path)))
+        return nullptr;
+    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*document)), file_, std::string(path));
+}
+
+std::unique_ptr<RegistryKey> RegistryFileStore::createKey(std::string_view path)
+{
+    lastError_.clear();
+    const std::string keyPath = fullKeyPath(path);
+    if (file_.has_parent_path()) {
+        std::error_code error;
+        std::filesystem::create_directories(file_.parent_path(), error);
+        if (error) {
+            lastError_ = file_.parent_path().string() + ": the folder cannot be created (" + error.message() + ")";
+            return nullptr;
+        }
+    }
+    auto written = changeStoreFile(
+        file_, true,
+        [&](RegistryFile& document, std::string&) {
+            document.createKey(keyPath);
+            return true;
+        },
+        [&](const RegistryFile& document) { return document.hasKey(keyPath); },
+        lastError_);
+    if (!written)
+        return nullptr;
+    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*written)), file_, std::string(path));
+}
