@@ -1,0 +1,84 @@
+#include "primary/matrix_file.h"
+
+#include "config/calibration_settings.h"
+#include "config/number_text.h"
+#include "config/paths.h"
+
+#include <fstream>
+
+namespace {
+
+constexpr const char* kNoMatricesMessage =
+    "No calibration matrices to save - press Apply with valid measured values first.";
+constexpr const char* kOpenFailedMessage = "Unable to open the matrix file for writing";
+constexpr const char* kWriteFailedMessage = "Error during writing of the matrix file";
+constexpr const char* kDiagnosticsFileName = "measured_primaries.txt";
+
+void appendRows(std::string& text, const Matrix3& matrix)
+{
+    for (const auto& row : matrix)
+        text += formatGeneral(row[0]) + ' ' + formatGeneral(row[1]) + ' ' + formatGeneral(row[2]) + "\r\n";
+}
+
+void writeDiagnosticsFile(const std::string& installDirectory, const FieldTexts& texts)
+{
+    const std::string path = diagnosticsFilePath(installDirectory, kDiagnosticsFileName);
+    if (path.empty())
+        return;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    // The record is a convenience; the calibration itself is already complete.
+    if (file)
+        file << primaryDiagnosticsText(texts);
+}
+
+} // namespace
+
+std::string matrixFileText(const CalibrationMatrices& matrices)
+{
+    std::string text;
+    appendRows(text, matrices.native);
+    appendRows(text, matrices.d65);
+    return text;
+}
+
+std::string primaryDiagnosticsText(const FieldTexts& texts)
+{
+    std::string text;
+    for (Channel channel : kAllChannels) {
+        const PrimaryFieldTexts& fields = texts[channelIndex(channel)];
+        text += std::string(channelName(channel)) + " values: x=" + fields.x + ", y=" + fields.y +
+                ", Y=" + fields.luminance + "\r\n";
+    }
+    return text;
+}
+
+bool saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices,
+                          const FieldTexts& texts, std::string& error)
+{
+    if (!matrices.computed) {
+        error = kNoMatricesMessage;
+        return false;
+    }
+    // An empty matrixCurrent (no path in the store) does not open either.
+    std::ofstream file(settings.matrixCurrent, std::ios::binary | std::ios::trunc);
+    if (!file.is_open()) {
+        error = kOpenFailedMessage;
+        return false;
+    }
+    // Readers trust the file only while the flag says it is complete.
+    settings.setMatrixCurrentValid(false);
+    file << matrixFileText(matrices);
+    file.flush();
+    if (!file) {
+        error = kWriteFailedMessage;
+        return false;
+    }
+    file.close();
+    if (file.fail()) {
+        error = kWriteFailedMessage;
+        return false;
+    }
+    settings.setMatrixCurrentValid(true);
+    writeDiagnosticsFile(settings.installDirectory, texts);
+    return true;
+}
