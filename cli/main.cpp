@@ -18,6 +18,7 @@ struct Command {
 const Command kCommands[] = {
     {"store", runStoreCommand, "store show | store tree | store get KEY VALUE | store set KEY VALUE TEXT"},
     {"demo-install", runDemoInstallCommand, "demo-install DIR"},
+    {"primary", runPrimaryCommand, "primary [--data FILE] [--display-type rgb-led|non-rgb-led] [--save]"},
 };
 
 void printUsage(std::ostream& out)

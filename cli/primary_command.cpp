@@ -1,0 +1,120 @@
+// chromix primary: the primary calibration dialog's Load, Apply and Save without a screen.
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+
+#include "config/calibration_settings.h"
+#include "config/number_text.h"
+#include "config/registry_location.h"
+#include "primary/trisola_dialog_state.h"
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: chromix primary [--data FILE] [--display-type rgb-led|non-rgb-led] [--save]\n"
+    "Loads a primary data file, runs Apply and prints what the dialog would show; --save\n"
+    "then writes the matrix file and sets \"Current Valid\". --display-type overrides the file's.\n";
+
+std::optional<DisplayType> parseDisplayType(const std::string& word)
+{
+    if (word == "rgb-led")
+        return DisplayType::RgbLed;
+    if (word == "non-rgb-led")
+        return DisplayType::NonRgbLed;
+    return std::nullopt;
+}
+
+// The dialog's texts end lines with CR LF; a terminal wants plain line feeds.
+std::string withoutCarriageReturns(const std::string& text)
+{
+    std::string result;
+    for (char c : text) {
+        if (c != '\r')
+            result += c;
+    }
+    return result;
+}
+
+std::string pixelText(const FieldPixel& pixel)
+{
+    return "(" + formatInteger(pixel.x) + ", " + formatInteger(pixel.y) + ")";
+}
+
+void printDialog(const TrisolaDialogState& dialog, std::ostream& out)
+{
+    if (!dialog.status().text.empty())
+        out << "Status: " << dialog.status().text << "\n";
+    if (!dialog.reportText().empty())
+        out << "Calibration Matrices:\n" << withoutCarriageReturns(dialog.reportText());
+    if (const auto& triangle = dialog.triangle()) {
+        out << "Chart triangle (field pixels): red " << pixelText(triangle->corners[channelIndex(Channel::Red)])
+            << ", green " << pixelText(triangle->corners[channelIndex(Channel::Green)]) << ", blue "
+            << pixelText(triangle->corners[channelIndex(Channel::Blue)]) << "\n";
+    }
+}
+
+} // namespace
+
+int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostream& err)
+{
+    Arguments arguments(args, {"--data", "--display-type"}, {"--save"});
+    if (!arguments.ok() || !arguments.positional().empty()) {
+        err << "chromix primary: " << (arguments.ok() ? "unexpected argument " + arguments.positional().front()
+                                                      : arguments.error())
+            << "\n"
+            << kUsage;
+        return kExitUsage;
+    }
+    std::optional<DisplayType> displayType;
+    if (auto word = arguments.value("--display-type")) {
+        displayType = parseDisplayType(*word);
+        if (!displayType) {
+            err << "chromix primary: --display-type takes rgb-led or non-rgb-led, not \"" << *word << "\"\n"
+                << kUsage;
+            return kExitUsage;
+        }
+    }
+    const std::optional<std::string> dataFile = arguments.value("--data");
+    if (dataFile && !std::filesystem::is_regular_file(*dataFile)) {
+        err << "chromix primary: cannot read the primary data file " << *dataFile << "\n";
+        return kExitFailure;
+    }
+
+    auto store = openDefaultStore();
+    CalibrationSettings settings(*store);
+    TrisolaDialogState dialog(settings);
+    dialog.initialise();
+    if (dialog.status().error)
+        err << "chromix primary: " << dialog.status().text << "\n";
+
+    if (dataFile && !dialog.loadData(*dataFile)) {
+        printDialog(dialog, out);
+        return kExitFailure;
+    }
+    // Loading runs Apply; run it (again) when there is no file or the type was overridden.
+    if (displayType || !dataFile) {
+        if (displayType)
+            dialog.setDisplayType(*displayType);
+        dialog.apply();
+    }
+    printDialog(dialog, out);
+    if (!dialog.matricesValid() || dialog.status().error) {
+        if (arguments.has("--save"))
+            err << "chromix primary: nothing saved: Apply did not produce valid calibration matrices\n";
+        return kExitFailure;
+    }
+
+    if (arguments.has("--save")) {
+        if (!dialog.save()) {
+            out << "Status: " << dialog.status().text << "\n";
+            return kExitFailure;
+        }
+        out << "Matrix file written: " << settings.matrixCurrent << "\n"
+            << "\"Current Valid\" set to true\n";
+    }
+    return kExitSuccess;
+}
