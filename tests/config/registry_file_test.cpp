@@ -1,0 +1,296 @@
+#include "config/registry_file.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kKey = "HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application";
+
+// Joins lines with CR LF, as regedit writes them.
+std::string crlfLines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+RegistryFile parsed(const std::string& bytes)
+{
+    std::string error;
+    std::optional<RegistryFile> file = RegistryFile::parse(bytes, &error);
+    EXPECT_TRUE(file.has_value()) << error;
+    return file ? *file : RegistryFile::empty();
+}
+
+std::string parseError(const std::string& bytes)
+{
+    std::string error;
+    EXPECT_FALSE(RegistryFile::parse(bytes, &error).has_value()) << bytes;
+    return error;
+}
+
+// ASCII text as UTF-16LE: every byte followed by a zero byte.
+std::string utf16Ascii(std::string_view text)
+{
+    std::string bytes;
+    for (char c : text) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+std::vector<std::string> splitCrlf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    EXPECT_EQ(start, text.size()) << "text after the last CR LF";
+    return lines;
+}
+
+TEST(RegistryFileValues, ReportBytesAsTheRegistryDoes)
+{
+    const RegistryFile file = parsed(crlfLines({
+        "Windows Registry Editor Version 5.00",
+        "",
+        "[" + kKey + "]",
+        R"("install directory"="C:\\Program Files\\Chromix \"2\"")",
+        R"("empty"="")",
+        R"(@="default")",
+        // 0, 16, 32 as a multi-string in UTF-16LE, wrapped as regedit wraps.
+        R"("steps"=hex(7):30,00,00,00,31,00,36,00,00,00,33,00,32,00,\)",
+        "  00,00,00,00",
+        R"("expand"=hex(2):25,00,41,00,25,00,00,00)",
+        R"("noZero"=hex(1):41,00,42,00)",
+        R"("count"=dword:0001e240)",
+        R"("blob"=hex:de,ad,BE,ef)",
+        R"("none"=hex:)",
+    }));
+    EXPECT_EQ(file.valueBytes(kKey, "install directory"), "C:\\Program Files\\Chromix \"2\"\0"s);
+    EXPECT_EQ(file.valueBytes(kKey, "empty"), "\0"s);
+    EXPECT_EQ(file.valueBytes(kKey, ""), "default\0"s);
+    EXPECT_EQ(file.valueBytes(kKey, "steps"), "0\0" "16\0" "32\0" "\0"s);
+    EXPECT_EQ(file.valueBytes(kKey, "steps")->size(), 9u); // 2 + 3 + 3 + the final zero
+    EXPECT_EQ(file.valueBytes(kKey, "expand"), "%A%\0"s);
+    EXPECT_EQ(file.valueBytes(kKey, "noZero"), "AB");
+    EXPECT_EQ(file.valueBytes(kKey, "count"), "\x40\xE2\x01\x00"s); // 123456 = 0x0001E240
+    EXPECT_EQ(file.valueBytes(kKey, "blob"), "\xDE\xAD\xBE\xEF");
+    EXPECT_EQ(file.valueBytes(kKey, "none"), "");
+    EXPECT_EQ(file.valueBytes(kKey, "missing"), std::nullopt);
+}
+
+TEST(RegistryFileValues, NamesAndPathsIgnoreLetterCase)
+{
+    const RegistryFile file = parsed(crlfLines({"REGEDIT4", "", "[" + kKey + "\\Matrix]", R"("Current Valid"="true")"}));
+    const std::string upper = "HKEY_CURRENT_USER\\SOFTWARE\\QUILLOMAR\\VELVANE CHROMIX APPLICATION\\matrix";
+    EXPECT_TRUE(file.hasKey(upper));
+    EXPECT_EQ(file.valueBytes(upper, "CURRENT VALID"), "true\0"s);
+}
+
+TEST(RegistryFileValues, Regedit4KeepsTextDataNarrow)
+{
+    const RegistryFile file = parsed(crlfLines({
+        "REGEDIT4",
+        "",
+        "[" + kKey + "]",
+        R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)",
+        R"("name"="M)" "\xC3\xBC" R"(ller")",
+    }));
+    EXPECT_EQ(file.valueBytes(kKey, "steps"), "0\0" "16\0" "32\0" "\0"s);
+    EXPECT_EQ(file.valueBytes(kKey, "name"), "M\xC3\xBCller\0"s);
+}
+
+TEST(RegistryFileKeys, ImplicitKeysDeletionsAndSubKeyOrder)
+{
+    const RegistryFile file = parsed(crlfLines({
+        "Windows Registry Editor Version 5.00",
+        "; catalogue",
+        "[" + kKey + "\\ColorTable\\Display Type\\beta\\Set 1]",
+        "[" + kKey + "\\ColorTable\\Display Type\\Alpha]",
+        "[" + kKey + "\\ColorTable\\Display Type\\_under]",
+        "[" + kKey + "\\ColorTable\\Display Type\\ALPHA\\Set 2]",
+        "[" + kKey + "\\ColorTable\\Display Type\\gamma]",
+        R"("description"="gone with its key")",
+        "[-" + kKey + "\\ColorTable\\Display Type\\Gamma]",
+        "[" + kKey + "\\Old]",
+        R"("kept"="no")",
+        R"("dropped"="yes")",
+        R"("dropped"=-)",
+        "[-" + kKey + "\\Old]",
+        "[" + kKey + "\\Old\\Child]",
+        "[" + kKey + "\\Matrix]",
+        R"("Current"="a")",
+        "[" + kKey + "\\matrix]",
+        R"("current"="b")",
+    }));
+    const std::string catalogue = kKey + "\\ColorTable\\Display Type";
+    // Upper-case order, as the registry enumerates: letters before "_".
+    EXPECT_EQ(file.subKeyNames(catalogue), (std::vector<std::string>{"Alpha", "beta", "_under"}));
+    EXPECT_TRUE(file.hasKey(catalogue + "\\beta")) << "named only as part of a deeper key";
+    EXPECT_TRUE(file.hasKey(kKey + "\\ColorTable"));
+    EXPECT_FALSE(file.hasKey(catalogue + "\\gamma"));
+    EXPECT_EQ(file.valueBytes(catalogue + "\\gamma", "description"), std::nullopt);
+
+    // "Old" was deleted with its values, then came back through a deeper key.
+    EXPECT_TRUE(file.hasKey(kKey + "\\Old"));
+    EXPECT_EQ(file.valueBytes(kKey + "\\Old", "kept"), std::nullopt);
+    EXPECT_EQ(file.subKeyNames(kKey + "\\Old"), std::vector<std::string>{"Child"});
+
+    // The later section of the same key decides.
+    EXPECT_EQ(file.valueBytes(kKey + "\\Matrix", "Current"), "b\0"s);
+    EXPECT_EQ(file.subKeyNames(kKey), (std::vector<std::string>{"ColorTable", "Matrix", "Old"}));
+    EXPECT_FALSE(file.hasKey(kKey + "\\Missing"));
+    EXPECT_TRUE(file.subKeyNames(kKey + "\\Missing").empty());
+}
+
+TEST(RegistryFileKeys, DeletedValueIsAbsent)
+{
+    const RegistryFile file = parsed(crlfLines({"REGEDIT4", "[" + kKey + "]", R"("a"="1")", R"("A"=-)"}));
+    EXPECT_EQ(file.valueBytes(kKey, "a"), std::nullopt);
+}
+
+TEST(RegistryFileParse, RejectsWhatIsNotARegistryFileWithTheLine)
+{
+    const std::string header = "Windows Registry Editor Version 5.00\r\n";
+    const std::string key = "[" + kKey + "]\r\n";
+    EXPECT_EQ(parseError(""), "the file is empty (no \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\" line)");
+    EXPECT_EQ(parseError("\r\n[HKEY_CURRENT_USER]\r\n"), "line 2: expected \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"");
+    EXPECT_EQ(parseError(header + R"("a"="1")"), "line 2: a value before the first key line");
+    EXPECT_EQ(parseError(header + key + "junk\r\n"), "line 3: not a key, value or comment line");
+    EXPECT_EQ(parseError(header + key + R"("a"="open)"), "line 3: quoted text without closing quote");
+    EXPECT_EQ(parseError(header + key + R"("a"="x\n")"), "line 3: unknown escape \"\\n\" in quoted text");
+    EXPECT_EQ(parseError(header + key + R"("a"="x" junk)"), "line 3: unexpected text after the closing quote");
+    EXPECT_EQ(parseError(header + key + R"("a" "x")"), "line 3: expected \"=\" after the value name");
+    EXPECT_EQ(parseError(header + key + "\"a\"=hex:01,\\\r\n  0g\r\n"), "line 3: bad hex byte \"0g\"");
+    EXPECT_EQ(parseError(header + key + "\"a\"=hex:01,,02\r\n"), "line 3: bad hex byte \"\"");
+    EXPECT_EQ(parseError(header + key + "\"a\"=hex:123\r\n"), "line 3: bad hex byte \"123\"");
+    EXPECT_EQ(parseError(header + key + "\"a\"=hex:01,\\"), "line 3: the hex value continues past the end of the file");
+    EXPECT_EQ(parseError(header + key + "\"a\"=hex(7):30,00,00\r\n"), "line 3: odd number of bytes in a UTF-16 text value");
+    EXPECT_EQ(parseError(header + key + "\"a\"=dword:123456789\r\n"), "line 3: bad dword value \"dword:123456789\"");
+    EXPECT_EQ(parseError(header + key + "\"a\"=hex(z):00\r\n"), "line 3: bad value type in \"hex(z):00\"");
+    EXPECT_EQ(parseError(header + key + "\"a\"=17\r\n"), "line 3: unknown value data \"17\"");
+    EXPECT_EQ(parseError(header + "[" + kKey + "\r\n"), "line 2: key line without closing \"]\"");
+    EXPECT_EQ(parseError(header + "[" + kKey + "\\\\Matrix]\r\n"), "line 2: bad key path \"" + kKey + "\\\\Matrix\"");
+    EXPECT_EQ(parseError("\xFF\xFE" "W\0\x00\xD8"s), "the file starts as UTF-16 text but is not valid UTF-16");
+}
+
+TEST(RegistryFileEdit, ReplacesTheValueLineInPlaceAndKeepsTheRest)
+{
+    const std::vector<std::string> original = {
+        "Windows Registry Editor Version 5.00",
+        "",
+        "; kept comment   ",
+        "[" + kKey + "\\Matrix]",
+        R"("Current Valid"=hex(1):66,00,\)",
+        "    61,00,6c,00,73,00,65,00,00,00",
+        R"("Current"="C:\\m.txt")",
+        "",
+        "[" + kKey + "\\Second1D\\Current]",
+        R"("ValidRed"="false")",
+    };
+    RegistryFile file = parsed(crlfLines(original));
+    file.setString(kKey + "\\Matrix", "current valid", "t\"r\\ue");
+
+    std::vector<std::string> expected = original;
+    expected.erase(expected.begin() + 4, expected.begin() + 6);
+    expected.insert(expected.begin() + 4, R"("current valid"="t\"r\\ue")");
+    EXPECT_EQ(splitCrlf(file.serialize()), expected);
+    EXPECT_EQ(file.valueBytes(kKey + "\\Matrix", "Current Valid"), "t\"r\\ue\0"s);
+}
+
+TEST(RegistryFileEdit, AddsValuesInTheirKeysSectionOrANewOne)
+{
+    const std::vector<std::string> original = {
+        "REGEDIT4",
+        "",
+        "[" + kKey + "\\Matrix]",
+        R"("Current"="x")",
+        "; trailing comment",
+        "",
+        "[" + kKey + "\\ColorTable\\Display Type\\A]",
+        R"("description"="a")",
+    };
+    RegistryFile file = parsed(crlfLines(original));
+    file.setString(kKey + "\\Matrix", "Default", "y");
+    file.setString(kKey + "\\ColorTable", "description", "implicit");
+    file.createKey(kKey + "\\StepWedge");
+    file.createKey(kKey + "\\ColorTable\\Display Type"); // exists already: no section
+
+    std::vector<std::string> expected = original;
+    expected.insert(expected.begin() + 4, R"("Default"="y")");
+    expected.insert(expected.end(), {"", "[" + kKey + "\\ColorTable]", R"("description"="implicit")", "",
+                                     "[" + kKey + "\\StepWedge]", ""});
+    EXPECT_EQ(splitCrlf(file.serialize()), expected);
+    EXPECT_TRUE(file.hasKey(kKey + "\\StepWedge"));
+}
+
+TEST(RegistryFileEdit, TextWithLineBreaksGoesInAsHex)
+{
+    RegistryFile file = RegistryFile::empty();
+    file.createKey(kKey);
+    file.setString(kKey, "multi", "a\r\nb");
+    const auto lines = splitCrlf(file.serialize());
+    EXPECT_EQ(lines.at(3), R"("multi"=hex(1):61,00,0d,00,0a,00,62,00,00,00)");
+    EXPECT_EQ(parsed(file.serialize()).valueBytes(kKey, "multi"), "a\r\nb\0"s);
+}
+
+TEST(RegistryFileEdit, MultiStringIsWrappedLikeRegedit)
+{
+    std::vector<std::string> steps;
+    for (int code = 0; code <= 240; code += 16)
+        steps.push_back(std::to_string(code));
+    steps.push_back("255");
+    std::string narrow;
+    for (const std::string& step : steps)
+        narrow += step + '\0';
+    narrow += '\0';
+
+    RegistryFile version5 = RegistryFile::empty();
+    version5.setMultiString(kKey + "\\StepWedge", "steps", steps);
+    const auto lines = splitCrlf(version5.serialize());
+    ASSERT_GT(lines.size(), 5u);
+    EXPECT_EQ(lines[3].substr(0, 32), R"("steps"=hex(7):30,00,00,00,31,00)");
+    std::size_t hexLines = 0;
+    for (std::size_t i = 3; i < lines.size() && !lines[i].empty(); ++i, ++hexLines) {
+        EXPECT_LE(lines[i].size(), 80u) << lines[i];
+        EXPECT_EQ(lines[i].back() == '\\', i + 1 < lines.size() && !lines[i + 1].empty()) << lines[i];
+    }
+    // 46 narrow characters, 92 UTF-16 bytes of three characters each: four or five lines.
+    EXPECT_GE(hexLines, 4u);
+    EXPECT_EQ(parsed(version5.serialize()).valueBytes(kKey + "\\StepWedge", "steps"), narrow);
+
+    RegistryFile version4 = parsed("REGEDIT4\r\n");
+    version4.setMultiString(kKey, "steps", {"0", "16", "32"});
+    EXPECT_EQ(splitCrlf(version4.serialize()).at(3), R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)");
+}
+
+TEST(RegistryFileEncoding, Utf16FileIsReadAndWrittenBackAsUtf16)
+{
+    const std::string head = "\xFF\xFE" + utf16Ascii(crlfLines({"Windows Registry Editor Version 5.00", "", "[" + kKey + "]"}));
+    const std::string valueLine = utf16Ascii("\"p\"=\"M") + "\xFC\0"s + utf16Ascii("\"\r\n"); // "p"="Mü", ü = U+00FC
+    RegistryFile file = parsed(head + valueLine);
+    EXPECT_EQ(file.valueBytes(kKey, "p"), "M\xC3\xBC\0"s);
+    EXPECT_EQ(file.serialize(), head + valueLine);
+
+    file.setString(kKey, "q", "\xC3\xA9\xF0\x9F\x98\x80"); // U+00E9, U+1F600 (surrogates D83D DE00)
+    EXPECT_EQ(file.serialize(), head + valueLine + utf16Ascii("\"q\"=\"") + "\xE9\0\x3D\xD8\x00\xDE"s + utf16Ascii("\"\r\n"));
+    EXPECT_EQ(parsed(file.serialize()).valueBytes(kKey, "q"), "\xC3\xA9\xF0\x9F\x98\x80\0"s);
+}
+
+TEST(RegistryFileEncoding, Utf8BomAndLineFeedsAreAccepted)
+{
+    RegistryFile file = parsed("\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[" + kKey + "]\n\"a\"=\"1\"\n");
+    EXPECT_EQ(file.valueBytes(kKey, "a"), "1\0"s);
+    EXPECT_EQ(file.serialize(), "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n[" + kKey + "]\r\n\"a\"=\"1\"\r\n");
+}
+
+} // namespace
