@@ -1,0 +1,121 @@
+#include "config/number_text.h"
+#include "download/number_scanner.h"
+#include "download/reader_support.h"
+#include "download/table_readers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::int32_t kFirstLutScale = 65535;
+constexpr std::int32_t kSecondLutScale = 1023;
+constexpr std::int32_t kMatrixScale = 65535;
+constexpr std::uint32_t kMatrixBlockSize = 256;
+constexpr int kMatrixGroupSize = 3;
+constexpr std::uint32_t kMatrixGroupBytes = 12;
+constexpr std::uint32_t kMatrixMaxGroups = kMatrixBlockSize / kMatrixGroupBytes; // 21
+constexpr float kMatrixMagnitudeLimit = 2.0f;
+
+// Both LUT kinds: each value converted with `scale` into a 16-bit big-endian word.
+bool readLutFile(const std::string& path, std::int32_t scale, FlashRegion& region, RunState& state,
+                 DownloadObserver& observer)
+{
+    NumberScanner scanner;
+    if (!scanner.open(path)) {
+        reportUnopenedFile(path, state);
+        return false;
+    }
+    ReadProgress progress(region, observer);
+    float value = 0.0f;
+    for (;;) {
+        const NumberScanner::Result result = scanner.next(value);
+        if (result == NumberScanner::Result::End)
+            return true;
+        if (result != NumberScanner::Result::Number) {
+            reportScanFailure(path, result, scanner, state);
+            return false;
+        }
+        const std::optional<std::int32_t> field = convertToUnsignedField(value, scale);
+        if (!field) {
+            reportValueOutOfRange(path, value, "0 to 1", state);
+            return false;
+        }
+        if (!hasRoom(region, 2)) {
+            reportRegionOverflow(state);
+            return false;
+        }
+        region.data[region.fillCount] |= static_cast<std::uint8_t>(*field >> 8);
+        region.data[region.fillCount + 1] |= static_cast<std::uint8_t>(*field & 0xFF);
+        region.fillCount += 2;
+        progress.unitStored();
+    }
+}
+
+// One coefficient as a sign-magnitude word: sign in bit 31, magnitude in units of 2 / 65535.
+void storeCoefficient(std::int32_t field, FlashRegion& region)
+{
+    std::uint8_t* word = region.data.data() + region.fillCount;
+    word[0] = field < 0 ? 0x80 : 0x00;
+    word[1] = 0x00;
+    const std::uint32_t magnitude = static_cast<std::uint32_t>(field < 0 ? -field : field) / 2;
+    word[2] |= static_cast<std::uint8_t>(magnitude >> 8 & 0xFF);
+    word[3] |= static_cast<std::uint8_t>(magnitude & 0xFF);
+    region.fillCount += 4;
+}
+
+} // namespace
+
+bool readFirstLutFile(const std::string& path, FlashRegion& region, RunState& state, DownloadObserver& observer)
+{
+    return readLutFile(path, kFirstLutScale, region, state, observer);
+}
+
+bool readSecondLutFile(const std::string& path, FlashRegion& region, RunState& state, DownloadObserver& observer)
+{
+    return readLutFile(path, kSecondLutScale, region, state, observer);
+}
+
+bool readMatrixFile(const std::string& path, FlashRegion& region, RunState& state, DownloadObserver& observer)
+{
+    NumberScanner scanner;
+    if (!scanner.open(path)) {
+        reportUnopenedFile(path, state);
+        return false;
+    }
+    if (!hasRoom(region, kMatrixBlockSize)) {
+        reportRegionOverflow(state);
+        return false;
+    }
+    const std::uint32_t blockEnd = region.fillCount + kMatrixBlockSize;
+    ReadProgress progress(region, observer);
+    float value = 0.0f;
+    for (std::uint32_t numbers = 0;; ++numbers) {
+        const NumberScanner::Result result = scanner.next(value);
+        if (result == NumberScanner::Result::End) {
+            if (numbers % kMatrixGroupSize != 0) {
+                state.errorText += "Unable to use the matrix file " + path + ": it ends inside a group of three numbers";
+                return false;
+            }
+            break;
+        }
+        if (result != NumberScanner::Result::Number) {
+            reportScanFailure(path, result, scanner, state);
+            return false;
+        }
+        // The block holds 21 groups; a longer file would run past it.
+        if (numbers == kMatrixMaxGroups * kMatrixGroupSize) {
+            reportRegionOverflow(state);
+            return false;
+        }
+        if (!(std::fabs(value) < kMatrixMagnitudeLimit)) {
+            reportValueOutOfRange(path, value, "magnitude below 2", state);
+            return false;
+        }
+        storeCoefficient(*convertToField(value, kMatrixScale), region);
+        progress.unitStored();
+    }
+    std::fill(region.data.begin() + region.fillCount, region.data.begin() + blockEnd, std::uint8_t{0});
+    region.fillCount = blockEnd;
+    return true;
+}
