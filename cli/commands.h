@@ -16,3 +16,4 @@ inline constexpr int kExitUsage = 2;
 int runStoreCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runDemoInstallCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
+int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);

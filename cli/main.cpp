@@ -19,6 +19,9 @@ const Command kCommands[] = {
     {"store", runStoreCommand, "store show | store tree | store get KEY VALUE | store set KEY VALUE TEXT"},
     {"demo-install", runDemoInstallCommand, "demo-install DIR"},
     {"primary", runPrimaryCommand, "primary [--data FILE] [--display-type rgb-led|non-rgb-led] [--save]"},
+    {"linearity", runLinearityCommand,
+     "linearity [--data FILE] [--noise-reduction on|off] [--bright-region-correction on|off]\n"
+     "                   [--clip-bright-region on|off] [--verification K] [--save]"},
 };
 
 void printUsage(std::ostream& out)
