@@ -134,7 +134,7 @@ public:
     std::unique_ptr<RegistryKey> openSubKey(std::string_view name) const override
     {
         std::string childPath = joinKeyPath(storePath_, name);
-        if (name.empty() || !snapshot_->hasKey(fullKeyPath(childPath)))
+        if (!snapshot_->hasKey(fullKeyPath(childPath)))
             return nullptr;
         return std::make_unique<RegistryFileKey>(snapshot_, file_, std::move(childPath));
     }
