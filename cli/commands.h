@@ -17,3 +17,5 @@ int runStoreCommand(const CommandArguments& args, std::ostream& out, std::ostrea
 int runDemoInstallCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
+int runImageCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
+int runInspectCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);

@@ -22,6 +22,10 @@ const Command kCommands[] = {
     {"linearity", runLinearityCommand,
      "linearity [--data FILE] [--noise-reduction on|off] [--bright-region-correction on|off]\n"
      "                   [--clip-bright-region on|off] [--verification K] [--save]"},
+    {"image", runImageCommand,
+     "image [--table-set \"TYPE\\SET\"] [--3d-tables] [--calibration-values] [--primary new|default]\n"
+     "                   [--linearity new|default] -o IMAGE [--layout FILE]"},
+    {"inspect", runInspectCommand, "inspect IMAGE"},
 };
 
 void printUsage(std::ostream& out)

@@ -19,6 +19,11 @@ std::string hexAddress(std::uint32_t address)
 
 } // namespace
 
+std::string flashAddressRange(const FlashRegion& region)
+{
+    return hexAddress(region.start) + ":" + hexAddress(region.start + region.paddedSize - 1);
+}
+
 std::string layoutRegionName(const FlashRegion& region)
 {
     switch (region.index) {
@@ -48,8 +53,7 @@ std::string flashLayoutText(const std::array<FlashRegion, 3>& regions)
     std::string text;
     for (const FlashRegion* region : byAddress) {
         if (region->selected)
-            text += hexAddress(region->start) + ":" + hexAddress(region->start + region->paddedSize - 1) + " "
-                    + layoutRegionName(*region) + "\r\n";
+            text += flashAddressRange(*region) + " " + layoutRegionName(*region) + "\r\n";
     }
     return text;
 }

@@ -14,6 +14,9 @@
 // The identifier a layout file gives a region.
 std::string layoutRegionName(const FlashRegion& region);
 
+// The region's extent in the flash: "0x000000:0x5fffff".
+std::string flashAddressRange(const FlashRegion& region);
+
 // kFlashSize bytes: each selected region's paddedSize bytes of its buffer at its start.
 std::vector<std::uint8_t> composeFlashImage(const std::array<FlashRegion, 3>& regions);
 
