@@ -27,41 +27,6 @@ const std::vector<std::string> kAdviceBothCorrections{
     "'Noise Reduction' option in the 'Advanced Linearization' panel.",
 };
 
-std::vector<std::string> powerLawTexts(const std::vector<int>& codes, double black, double peak, double gamma)
-{
-    std::vector<std::string> texts;
-    for (int code : codes)
-        texts.push_back(fullPrecision(black + peak * std::pow(code / 255.0, gamma)));
-    return texts;
-}
-
-// The step list of the bright-region example: Y = 100 (code / 255)^2.2, the top two steps flat.
-constexpr const char* kNineSteps = "0~32~64~96~128~160~192~224~255";
-std::vector<std::string> compressedHighlights()
-{
-    std::vector<std::string> texts = powerLawTexts({0, 32, 64, 96, 128, 160, 192}, 0.0, 100.0, 2.2);
-    texts.push_back(texts.back());
-    texts.push_back(texts.back());
-    return texts;
-}
-
-const std::vector<int> kTwentyOneCodes{0, 13, 26, 38, 51, 64, 77, 89, 102, 115, 128,
-                                       140, 153, 166, 179, 191, 204, 217, 230, 242, 255};
-std::string stepListOf(const std::vector<int>& codes)
-{
-    std::string list;
-    for (int code : codes)
-        list += (list.empty() ? "" : "~") + std::to_string(code);
-    return list;
-}
-
-TEST(LightnessTest, LinearBelowTheLimitCubeRootFromIt)
-{
-    EXPECT_TRUE(isClose(lightness(0.008), 7.2264, kFitTolerance));
-    EXPECT_TRUE(isClose(lightness(0.008856), 7.999591993063806, kFitTolerance));
-    EXPECT_TRUE(isClose(lightness(1.0), 100.0, kFitTolerance));
-}
-
 TEST(NearlyEqualTest, ToleratesLastBitNoiseOnly)
 {
     EXPECT_TRUE(nearlyEqual(2.2, 2.2000000000000006));
@@ -186,17 +151,6 @@ TEST(NoiseReductionTest, PicksStartFourOnTheBrightRegionExample)
     EXPECT_TRUE(isClose(fitGamma(set.workingTable(), Channel::Red, 2, 9), 1.65055933668314, kFitTolerance));
 }
 
-TEST(NoiseReductionTest, FewerThanFourPresentStepsChangeNothing)
-{
-    LinearityRun run("0~64~128~192~255");
-    run.fillAllColumns({"0.5", "x", "x", "52.5", "100.5"});
-    MeasurementSet& set = run.calibration.measurements();
-    set.validateMeasurements();
-    applyNoiseReduction(set);
-    EXPECT_EQ(presentCount(set.workingTable(), Channel::Red), 3);
-    EXPECT_TRUE(set.workingTable().isPresent(Channel::Blue, 4));
-}
-
 TEST(CheckTablesTest, IdenticalValuesGiveAZeroGammaAndTheMessages)
 {
     LinearityRun run("0~64~128~192~255");
@@ -234,104 +188,35 @@ TEST(CheckTablesTest, OnlyTheFallingChannelIsReported)
     EXPECT_TRUE(run.status.isError());
 }
 
-TEST(ValidationFailureTest, ApplyStopsWithTheMessagesAndKeepsSaveDisabled)
+TEST(VerificationModeTest, GrayscaleGammaOverTheSelectedSteps)
 {
-    LinearityRun run("0~64~128~192~255");
-    run.fillAllColumns({"x", "5.5", "22.5", "52.5", "100.5"});
-    run.calibration.apply();
-    EXPECT_FALSE(run.calibration.plotValid());
-    EXPECT_FALSE(run.calibration.saveEnabled());
-    EXPECT_TRUE(run.calibration.applyEnabled());
-    EXPECT_EQ(run.status.lines(), (std::vector<std::string>{
-                                      "Number of entered measured values for Red is too small",
-                                      "Number of entered measured values for Green is too small",
-                                      "Number of entered measured values for Blue is too small",
-                                      "Missing required first Red measured value",
-                                      "Missing required first Green measured value",
-                                      "Missing required first Blue measured value",
-                                  }));
-    EXPECT_EQ(run.calibration.targetLabels()[1], "Step Number: 5");
-}
-
-class VerificationModeTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        run.calibration.setVerificationMode(true); // the 21st Step Count entry is selected at start
-        run.fillColumn(0, powerLawTexts(kTwentyOneCodes, 0.05, 80.0, 2.4));
-        run.calibration.apply();
-    }
-    LinearityRun run{stepListOf(kTwentyOneCodes)};
-};
-
-TEST_F(VerificationModeTest, ShowsTheGrayscaleGammaOnly)
-{
+    LinearityRun run(stepListOf(kTwentyOneCodes));
+    run.calibration.setVerificationMode(true); // the 21st Step Count entry is selected at start
     EXPECT_EQ(run.grid.rowCount(), kVerificationRows);
     EXPECT_EQ(run.grid.columnCount(), 1);
-    EXPECT_FALSE(run.calibration.brightRegionCorrectionEnabled());
     EXPECT_FALSE(run.calibration.clipBrightRegionEnabled());
-    EXPECT_TRUE(run.calibration.stepCountEnabled());
-    EXPECT_FALSE(run.calibration.plotChannelEnabled(Channel::Green));
+    run.fillColumn(0, powerLawTexts(kTwentyOneCodes, 0.05, 80.0, 2.4));
+    run.calibration.apply();
+
     ASSERT_TRUE(run.calibration.plotValid()) << run.status.text();
+    EXPECT_TRUE(run.status.text().empty()) << run.status.text();
     EXPECT_TRUE(isClose(run.calibration.gamma(Channel::Red), 2.4, kPowerLawTolerance));
     EXPECT_EQ(run.calibration.gammaLabels(), (std::array<std::string, 4>{"Grayscale: 2.40", "", "", ""}));
     EXPECT_EQ(run.calibration.targetLabels(), (std::array<std::string, 2>{"Step Code Value: 255", "Step Number: 21"}));
-    EXPECT_TRUE(run.status.text().empty()) << run.status.text();
-}
 
-TEST_F(VerificationModeTest, StepCountLimitsTheFit)
-{
     run.calibration.selectStepCount(9);
     run.calibration.onStepCountChange();
     ASSERT_TRUE(run.calibration.plotValid()) << run.status.text();
     EXPECT_EQ(run.calibration.targetLabels(), (std::array<std::string, 2>{"Step Code Value: 115", "Step Number: 10"}));
     EXPECT_EQ(lastPresentStep(run.calibration.measurements().workingTable(), Channel::Red), 10);
     EXPECT_TRUE(isClose(run.calibration.gamma(Channel::Red), 2.4, kPowerLawTolerance));
-}
 
-TEST_F(VerificationModeTest, LeavingRebuildsTheGridAndEnablesClip)
-{
+    // Leaving verification mode rebuilds the grid and enables Clip Bright Region.
     run.calibration.setVerificationMode(false);
-    EXPECT_EQ(run.grid.rowCount(), 21);
     EXPECT_EQ(run.grid.columnCount(), 3);
     EXPECT_EQ(run.grid.cellText(0, 5), "0.000");
     EXPECT_TRUE(run.calibration.clipBrightRegionEnabled());
-    EXPECT_FALSE(run.calibration.options().brightRegionCorrection);
     EXPECT_EQ(run.calibration.brightStep(), 21);
-    EXPECT_FALSE(run.calibration.stepCountEnabled());
-}
-
-TEST(ClearTest, ClearingResetsCellsAndDisablesSave)
-{
-    LinearityRun run("0~64~128~192~255");
-    run.fillAllColumns({"0.5", "5.5", "22.5", "52.5", "100.5"});
-    run.calibration.apply();
-    ASSERT_TRUE(run.calibration.saveEnabled());
-    run.calibration.clearColumn(1);
-    EXPECT_FALSE(run.calibration.saveEnabled());
-    EXPECT_EQ(run.grid.cellText(1, 4), "0.000");
-    EXPECT_EQ(run.grid.cellText(0, 4), "100.5");
-    EXPECT_TRUE(run.calibration.plotValid()); // nothing is computed
-    run.calibration.clearAll();
-    EXPECT_EQ(run.grid.cellText(0, 4), "0.000");
-    EXPECT_EQ(run.grid.cellText(2, 0), "0.000");
-}
-
-TEST(StartTest, InitialStateOfTheWindow)
-{
-    LinearityRun run("0~64~128~192~255");
-    EXPECT_TRUE(run.calibration.initialized());
-    EXPECT_EQ(run.grid.rowCount(), 5);
-    EXPECT_EQ(run.grid.columnCount(), 3);
-    EXPECT_FALSE(run.calibration.saveEnabled());
-    EXPECT_EQ(run.calibration.brightStep(), 5);
-    EXPECT_FALSE(run.calibration.stepCountSelection().has_value()); // fewer than 21 steps
-    EXPECT_EQ(run.calibration.gammaLabels()[1], "Red: Unknown");
-    EXPECT_EQ(run.calibration.targetLabels()[0], "Step Code Value: Unknown");
-    EXPECT_TRUE(run.status.text().empty()) << run.status.text();
-
-    LinearityRun twentyOne(stepListOf(kTwentyOneCodes));
-    EXPECT_EQ(twentyOne.calibration.stepCountSelection(), 20);
 }
 
 } // namespace

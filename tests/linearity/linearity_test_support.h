@@ -98,6 +98,37 @@ inline std::string fullPrecision(double value)
     return text.str();
 }
 
+// Cell texts of black + peak (code / 255)^gamma, at full precision.
+inline std::vector<std::string> powerLawTexts(const std::vector<int>& codes, double black, double peak, double gamma)
+{
+    std::vector<std::string> texts;
+    for (int code : codes)
+        texts.push_back(fullPrecision(black + peak * std::pow(code / 255.0, gamma)));
+    return texts;
+}
+
+inline std::string stepListOf(const std::vector<int>& codes)
+{
+    std::string list;
+    for (int code : codes)
+        list += (list.empty() ? "" : "~") + std::to_string(code);
+    return list;
+}
+
+// The bright-region example: Y = 100 (code / 255)^2.2 on nine steps, the top two flat.
+inline constexpr const char* kNineSteps = "0~32~64~96~128~160~192~224~255";
+inline std::vector<std::string> compressedHighlights()
+{
+    std::vector<std::string> texts = powerLawTexts({0, 32, 64, 96, 128, 160, 192}, 0.0, 100.0, 2.2);
+    texts.push_back(texts.back());
+    texts.push_back(texts.back());
+    return texts;
+}
+
+// The demo's 21 steps.
+inline const std::vector<int> kTwentyOneCodes{0, 13, 26, 38, 51, 64, 77, 89, 102, 115, 128,
+                                              140, 153, 166, 179, 191, 204, 217, 230, 242, 255};
+
 // Mixed absolute / relative closeness, both values at full precision on failure; NaN is
 // never close to anything.
 inline ::testing::AssertionResult isClose(double actual, double expected, double tolerance)

@@ -114,48 +114,30 @@ TEST_F(SaveTablesTest, WritesThreeFilesMarksThemValidAndWritesDiagnostics)
                                        "Row 5: Red Y=100.5, Green Y=100.5, Blue Y=100.5\r\n");
 }
 
-TEST_F(SaveTablesTest, AGreenPathThatDoesNotOpenStopsAtGreen)
+TEST_F(SaveTablesTest, AFailingGreenFileStopsTheSaveAtGreen)
 {
-    run.settings.setLinearityValid(Channel::Green, true);
-    run.settings.setLinearityValid(Channel::Blue, true);
-    run.settings.secondLutCurrent[channelIndex(Channel::Green)] = "";
-
-    const TableSaveResult result = saveTables(run.calibration);
-    EXPECT_FALSE(result.tablesWritten);
-    EXPECT_EQ(run.status.text(), "Unable to open the 1DLUT output file for writing");
-    EXPECT_TRUE(run.status.isError());
-    EXPECT_EQ(readFile(lut(Channel::Red)), referenceLutFile(kWorkedExampleGamma));
-    EXPECT_EQ(run.storedFlag(Channel::Red), "true");
-    EXPECT_EQ(run.storedFlag(Channel::Green), "true"); // never opened, never touched
-    EXPECT_EQ(run.storedFlag(Channel::Blue), "true");
-    EXPECT_FALSE(std::filesystem::exists(lut(Channel::Blue)));
-    EXPECT_FALSE(std::filesystem::exists(diagnostics()));
-}
-
-TEST_F(SaveTablesTest, AFolderThatDoesNotExistDoesNotOpen)
-{
-    run.settings.secondLutCurrent[channelIndex(Channel::Red)] = (run.dir / "missing" / "red.txt").string();
-    EXPECT_FALSE(saveTables(run.calibration).tablesWritten);
-    EXPECT_EQ(run.status.text(), "Unable to open the 1DLUT output file for writing");
-    EXPECT_EQ(run.storedFlag(Channel::Red), "false");
-    EXPECT_FALSE(std::filesystem::exists(lut(Channel::Green)));
-}
-
-TEST_F(SaveTablesTest, AWriteErrorLeavesTheChannelInvalid)
-{
-    run.settings.setLinearityValid(Channel::Green, true);
-    run.settings.setLinearityValid(Channel::Blue, true);
+    struct Case {
+        const char* greenPath;
+        const char* message;
+        const char* greenFlag; // a file that never opened leaves its flag alone
+    };
     // /dev/full opens, and fails every flush with "no space left on device".
-    run.settings.secondLutCurrent[channelIndex(Channel::Green)] = "/dev/full";
+    for (const Case& failure : {Case{"", "Unable to open the 1DLUT output file for writing", "true"},
+                                Case{"/dev/full", "Error during writing of the 1DLUT output file", "false"}}) {
+        run.settings.setLinearityValid(Channel::Green, true);
+        run.settings.setLinearityValid(Channel::Blue, true);
+        run.settings.secondLutCurrent[channelIndex(Channel::Green)] = failure.greenPath;
 
-    EXPECT_FALSE(saveTables(run.calibration).tablesWritten);
-    EXPECT_EQ(run.status.text(), "Error during writing of the 1DLUT output file");
-    EXPECT_TRUE(run.status.isError());
-    EXPECT_EQ(run.storedFlag(Channel::Red), "true");
-    EXPECT_EQ(run.storedFlag(Channel::Green), "false");
-    EXPECT_EQ(run.storedFlag(Channel::Blue), "true");
-    EXPECT_FALSE(std::filesystem::exists(lut(Channel::Blue)));
-    EXPECT_FALSE(std::filesystem::exists(diagnostics()));
+        EXPECT_FALSE(saveTables(run.calibration).tablesWritten);
+        EXPECT_EQ(run.status.text(), failure.message);
+        EXPECT_TRUE(run.status.isError());
+        EXPECT_EQ(readFile(lut(Channel::Red)), referenceLutFile(kWorkedExampleGamma));
+        EXPECT_EQ(run.storedFlag(Channel::Red), "true");
+        EXPECT_EQ(run.storedFlag(Channel::Green), failure.greenFlag);
+        EXPECT_EQ(run.storedFlag(Channel::Blue), "true");
+        EXPECT_FALSE(std::filesystem::exists(lut(Channel::Blue)));
+        EXPECT_FALSE(std::filesystem::exists(diagnostics()));
+    }
 }
 
 TEST_F(SaveTablesTest, NothingIsWrittenWithoutASuccessfulComputation)
@@ -166,24 +148,10 @@ TEST_F(SaveTablesTest, NothingIsWrittenWithoutASuccessfulComputation)
     EXPECT_EQ(run.storedFlag(Channel::Red), "false");
 }
 
-TEST_F(SaveTablesTest, WithoutAnInstallDirectoryThereIsNoDiagnosticsFile)
-{
-    run.settings.installDirectory.clear();
-    const TableSaveResult result = saveTables(run.calibration);
-    EXPECT_TRUE(result.tablesWritten);
-    EXPECT_FALSE(result.diagnosticsWritten);
-    EXPECT_FALSE(std::filesystem::exists(diagnostics()));
-}
-
 TEST(SaveClippedTest, TheClippedTailRepeatsOneValue)
 {
-    LinearityRun run("0~32~64~96~128~160~192~224~255");
-    std::vector<std::string> texts;
-    for (int code : {0, 32, 64, 96, 128, 160, 192})
-        texts.push_back(fullPrecision(100.0 * std::pow(code / 255.0, 2.2)));
-    texts.push_back(texts.back());
-    texts.push_back(texts.back());
-    run.fillAllColumns(texts);
+    LinearityRun run(kNineSteps);
+    run.fillAllColumns(compressedHighlights());
     run.calibration.setBrightRegionCorrection(true);
     run.calibration.setClipBrightRegion(true);
     run.calibration.apply();
@@ -199,16 +167,9 @@ TEST(SaveClippedTest, TheClippedTailRepeatsOneValue)
 
 TEST(SaveVerificationTest, TheGrayscaleTableGoesIntoAllThreeFiles)
 {
-    std::string stepList = "0";
-    std::vector<std::string> texts{"0.05"};
-    for (int step = 1; step <= 20; ++step) {
-        const int code = static_cast<int>(12.75 * step + 0.5);
-        stepList += "~" + std::to_string(code);
-        texts.push_back(fullPrecision(0.05 + 80.0 * std::pow(code / 255.0, 2.4)));
-    }
-    LinearityRun run(stepList);
+    LinearityRun run(stepListOf(kTwentyOneCodes));
     run.calibration.setVerificationMode(true);
-    run.fillColumn(0, texts);
+    run.fillColumn(0, powerLawTexts(kTwentyOneCodes, 0.05, 80.0, 2.4));
     run.calibration.apply();
     ASSERT_TRUE(saveTables(run.calibration).tablesWritten) << run.status.text();
 
