@@ -244,6 +244,7 @@ void SimulatedAdapterLibrary::resetCounts()
     transferCounts_ = {};
     lastShapes_ = {};
     totalTransfers_ = 0;
+    transferLog_.clear();
 }
 
 void SimulatedAdapterLibrary::failTransfer(TransferKind kind, std::uint64_t occurrence)
@@ -314,6 +315,8 @@ AdapterStatus SimulatedAdapterLibrary::transfer(AdapterHandle handle, bool chann
     ++totalTransfers_;
     const std::uint64_t occurrence = ++transferCounts_[kindIndex];
     lastShapes_[kindIndex] = {commandByteCount, dataByteCount, readBits, channelFamily};
+    if (keepLog_)
+        transferLog_.push_back(kind);
     const std::uint64_t bits = std::uint64_t{commandBits} + dataBits + readBits;
     clock_.advanceMicroseconds(setup_.bus.callMicros + bits * 1000 / std::max<std::uint32_t>(setup_.bus.clockKiloHertz, 1));
 

@@ -113,6 +113,9 @@ public:
     const TransferShape& lastShape(TransferKind kind) const { return lastShapes_[static_cast<std::size_t>(kind)]; }
     std::uint32_t reloadCount() const { return reloadCount_; }
     const std::string& lastImageError() const { return lastImageError_; }
+    // The kind of every transfer since the last resetCounts, when asked to keep them.
+    void keepTransferLog(bool keep) { keepLog_ = keep; }
+    const std::vector<TransferKind>& transferLog() const { return transferLog_; }
     void resetCounts();
 
     // Faults for tests. The occurrence and transfer numbers count from 1 and from the last
@@ -146,6 +149,8 @@ private:
     std::array<std::uint64_t, kTransferKindCount> transferCounts_{};
     std::array<TransferShape, kTransferKindCount> lastShapes_{};
     std::uint64_t totalTransfers_ = 0;
+    bool keepLog_ = false;
+    std::vector<TransferKind> transferLog_;
 
     struct PlannedFailure {
         TransferKind kind;

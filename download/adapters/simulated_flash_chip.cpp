@@ -53,7 +53,7 @@ bool SimulatedFlashChip::loadImage(std::string& error)
     std::error_code ignored;
     if (!std::filesystem::exists(imageFile_, ignored)) {
         std::fill(memory_.begin(), memory_.end(), std::uint8_t{0xFF});
-        changed_ = true;
+        changed_ = false;
         return true;
     }
     const std::optional<std::string> content = readWholeFile(imageFile_);
@@ -100,48 +100,46 @@ bool SimulatedFlashChip::select(std::span<const std::uint8_t> command, std::span
     if (busy())
         return true; // a busy chip ignores everything but the status read
 
-    // The chip answers from the first byte after the address on; `received` starts where
-    // the sent bytes end.
-    const auto answer = [&](auto byteAtOffset) {
-        for (std::size_t i = 0; i < received.size(); ++i) {
-            const std::size_t position = sent.size() + i;
-            if (position >= kAddressEnd)
-                received[i] = byteAtOffset(position - kAddressEnd);
-        }
-    };
     const std::uint32_t addressMask = facts_.sizeBytes - 1;
     switch (opcode) {
     case spi_flash::kWriteEnable:
         if (sent.size() == 1)
             writeEnableLatch_ = true;
         return true;
-    case spi_flash::kWriteDisable:
+    case spi_flash::kWriteDisable: {
         if (sent.size() != 1)
             return true;
         writeEnableLatch_ = false;
-        {
-            std::string ignoredReason;
-            return writeBack(ignoredReason);
-        }
+        std::string reason; // the adapter reports the failed write-back as a failed transfer
+        return writeBack(reason);
+    }
     case spi_flash::kReadIdentification: {
+        // Manufacturer and device alternate from the first byte after the address on,
+        // starting with the one the address's lowest bit picks.
         const std::uint32_t first = sent.address() & 1;
-        answer([&](std::size_t offset) { return ((first + offset) & 1) == 0 ? answeredManufacturer_ : answeredDevice_; });
+        for (std::size_t i = 0; i < received.size(); ++i) {
+            const std::size_t position = sent.size() + i;
+            if (position >= kAddressEnd)
+                received[i] = ((first + position - kAddressEnd) & 1) == 0 ? answeredManufacturer_ : answeredDevice_;
+        }
         return true;
     }
     case spi_flash::kReadData: {
-        const std::uint32_t address = sent.address();
-        answer([&](std::size_t offset) {
-            const std::uint32_t at = (address + static_cast<std::uint32_t>(offset)) & addressMask;
-            const std::uint8_t flip = flippedAddress_ == at ? flipMask_ : 0;
-            return static_cast<std::uint8_t>(memory_[at] ^ flip);
-        });
+        // Bytes sent past the address were clocked out already; with fewer than four sent,
+        // the first received bytes still carry the address.
+        const std::size_t stillAddress = sent.size() < kAddressEnd ? kAddressEnd - sent.size() : 0;
+        const std::size_t alreadyOut = sent.size() > kAddressEnd ? sent.size() - kAddressEnd : 0;
+        readData(sent.address() + static_cast<std::uint32_t>(alreadyOut),
+                 received.subspan(std::min(stillAddress, received.size())));
         return true;
     }
     case spi_flash::kPageProgram:
         if (writeEnableLatch_ && sent.size() > kAddressEnd && received.empty()) {
-            std::vector<std::uint8_t> payload(sent.size() - kAddressEnd);
-            for (std::size_t i = 0; i < payload.size(); ++i)
-                payload[i] = sent.at(kAddressEnd + i);
+            // The bytes after the address, wherever the command ended.
+            const std::size_t addressInCommand = std::min(command.size(), kAddressEnd);
+            std::vector<std::uint8_t> payload(command.begin() + static_cast<std::ptrdiff_t>(addressInCommand), command.end());
+            const auto dataPayload = data.subspan(kAddressEnd - addressInCommand);
+            payload.insert(payload.end(), dataPayload.begin(), dataPayload.end());
             programPage(sent.address() & addressMask, payload);
         }
         return true;
@@ -193,6 +191,24 @@ void SimulatedFlashChip::startOperation(std::uint32_t durationMicros)
     writeEnableLatch_ = false;
     busyUntilMicros_ = clock_.nowMicroseconds() + durationMicros;
     changed_ = true;
+}
+
+void SimulatedFlashChip::readData(std::uint32_t address, std::span<std::uint8_t> out) const
+{
+    // Sequential reads run on past the last byte to the first.
+    const std::uint32_t addressMask = facts_.sizeBytes - 1;
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const std::uint32_t at = (address + static_cast<std::uint32_t>(done)) & addressMask;
+        const std::size_t run = std::min<std::size_t>(out.size() - done, facts_.sizeBytes - at);
+        std::copy_n(memory_.begin() + at, run, out.begin() + static_cast<std::ptrdiff_t>(done));
+        done += run;
+    }
+    if (flippedAddress_) {
+        const std::uint32_t offset = (*flippedAddress_ - address) & addressMask;
+        if (offset < out.size())
+            out[offset] ^= flipMask_;
+    }
 }
 
 void SimulatedFlashChip::programPage(std::uint32_t address, std::span<const std::uint8_t> bytes)

@@ -51,6 +51,7 @@ public:
 private:
     bool busy() const;
     void startOperation(std::uint32_t durationMicros);
+    void readData(std::uint32_t address, std::span<std::uint8_t> out) const;
     void programPage(std::uint32_t address, std::span<const std::uint8_t> bytes);
     void eraseBlock(std::uint32_t address);
 

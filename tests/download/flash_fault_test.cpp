@@ -1,0 +1,146 @@
+// A fault at every transfer of a region-2 download in turn, two ways: the adapter stops
+// answering from that transfer on (unplugged), or only that one transfer fails. Each run
+// must end with the message of the phase it failed in (or succeed where the protocol
+// retries), never hang, and a clean run afterwards must restore the region.
+
+#include "flash_test_rig.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kRegion2 = "1D LUTs and Matrices";
+
+enum class Phase { Erase, Write, WriteDisable, Verify };
+
+// The phase of every transfer of a clean run: the erase lasts until the second write
+// enable (the first page's), the write until the write disable, the verify after it.
+std::vector<Phase> phasesOf(const std::vector<TransferKind>& log)
+{
+    std::vector<Phase> phases;
+    Phase phase = Phase::Erase;
+    int writeEnables = 0;
+    for (TransferKind kind : log) {
+        if (kind == TransferKind::WriteEnable && ++writeEnables == 2)
+            phase = Phase::Write;
+        if (kind == TransferKind::WriteDisable)
+            phase = Phase::WriteDisable;
+        else if (phase == Phase::WriteDisable)
+            phase = Phase::Verify;
+        phases.push_back(phase);
+    }
+    return phases;
+}
+
+std::string failureText(Phase phase)
+{
+    switch (phase) {
+    case Phase::Erase: return "Flash Erase Fail for " + kRegion2;
+    case Phase::Write: return "Flash Download Fail for " + kRegion2;
+    case Phase::WriteDisable: return "Flash Write Enable Error for " + kRegion2;
+    case Phase::Verify: return "Compare Data Error for " + kRegion2;
+    }
+    return {};
+}
+
+// A slow bus keeps the number of status polls, and so of runs, small.
+SimulatedAdapterSetup slowBus()
+{
+    SimulatedAdapterSetup setup;
+    setup.bus.callMicros = 5000;
+    return setup;
+}
+
+class FaultSweep : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(rig.check());
+        rig.library.keepTransferLog(true);
+        rig.library.resetCounts();
+        auto regions = regionsSelecting(2);
+        ASSERT_TRUE(rig.write(regions).ok);
+        phases = phasesOf(rig.library.transferLog());
+        cleanLog = rig.library.transferLog();
+        ASSERT_GT(phases.size(), 256u * 2);
+        rig.library.resetCounts();
+    }
+
+    // Runs region 2 with the fault already planted; returns the run state.
+    FlashRig::Outcome faultedRun()
+    {
+        rig.observer.events.clear();
+        faultedRegions = regionsSelecting(2, 7);
+        const std::uint64_t start = rig.clock.nowMilliseconds();
+        FlashRig::Outcome state = rig.write(faultedRegions);
+        EXPECT_LT(rig.clock.nowMilliseconds() - start, 30'000u) << "a faulted run must end in bounded time";
+        return state;
+    }
+
+    // After a fault: the adapter answers again, and a clean run restores the region.
+    void expectCleanRunRestores(std::uint64_t transfer)
+    {
+        rig.library.clearFaults();
+        rig.library.resetCounts();
+        rig.observer.events.clear();
+        rig.clock.advanceMicroseconds(1'000'000);
+        auto regions = regionsSelecting(2);
+        const auto state = rig.write(regions);
+        EXPECT_TRUE(state.ok) << "clean run after a fault at transfer " << transfer << ": " << state.errorText;
+        EXPECT_TRUE(rig.contentsMatch(regions[2])) << "after a fault at transfer " << transfer;
+        rig.library.resetCounts();
+    }
+
+    bool reportedSuccess() const
+    {
+        return !rig.eventsStartingWith("status: Flash download completed successfully").empty();
+    }
+
+    FlashRig rig{slowBus()};
+    std::vector<Phase> phases;
+    std::vector<TransferKind> cleanLog;
+    std::array<FlashRegion, 3> faultedRegions;
+};
+
+TEST_F(FaultSweep, AdapterStoppingAtAnyTransferEndsWithThatPhasesMessage)
+{
+    for (std::uint64_t transfer = 1; transfer <= phases.size(); ++transfer) {
+        rig.library.stopAnsweringFromTransfer(transfer);
+        const auto state = faultedRun();
+        EXPECT_FALSE(state.ok) << "transfer " << transfer;
+        EXPECT_EQ(state.errorText, failureText(phases[transfer - 1])) << "transfer " << transfer;
+        EXPECT_FALSE(reportedSuccess()) << "transfer " << transfer;
+        EXPECT_EQ(rig.observer.events.back(), "append error: Flash download completed unsuccessfully");
+        expectCleanRunRestores(transfer);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST_F(FaultSweep, OneFailingTransferFailsOnlyWhereNothingRetries)
+{
+    std::array<std::uint64_t, kTransferKindCount> seen{};
+    for (std::uint64_t transfer = 1; transfer <= phases.size(); ++transfer) {
+        const TransferKind kind = cleanLog[transfer - 1];
+        const std::uint64_t occurrence = ++seen[static_cast<std::size_t>(kind)];
+        const Phase phase = phases[transfer - 1];
+        // A status read that fails is simply read again; a page is written twice before
+        // it fails the region. Everything else fails at once.
+        const bool recovers = phase == Phase::Write || kind == TransferKind::ReadStatus;
+
+        rig.library.failTransfer(kind, occurrence);
+        const auto state = faultedRun();
+        if (recovers) {
+            EXPECT_TRUE(state.ok) << "transfer " << transfer << ": " << state.errorText;
+            EXPECT_TRUE(rig.contentsMatch(faultedRegions[2])) << "transfer " << transfer;
+        } else {
+            EXPECT_EQ(state.errorText, failureText(phase)) << "transfer " << transfer;
+            EXPECT_FALSE(reportedSuccess()) << "transfer " << transfer;
+        }
+        expectCleanRunRestores(transfer);
+        if (HasFailure())
+            return;
+    }
+}
+
+} // namespace

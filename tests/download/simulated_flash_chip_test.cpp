@@ -1,0 +1,301 @@
+// The simulated processor on its own: the chip's command set, timing and image file, and
+// the adapter library in front of it.
+
+#include "download/adapters/simulated_adapter_library.h"
+#include "download/adapters/simulated_flash_chip.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+class ChipTest : public ::testing::Test {
+protected:
+    // One chip-select cycle with `sent` clocked in and `readCount` bytes clocked out.
+    Bytes cycle(const Bytes& sent, std::size_t readCount = 0)
+    {
+        Bytes received(readCount);
+        EXPECT_TRUE(chip.select(sent, {}, received));
+        return received;
+    }
+    std::uint8_t status() { return cycle({0x05}, 1)[0]; }
+    void writeEnable() { cycle({0x06}); }
+    void program(std::uint32_t address, const Bytes& data)
+    {
+        Bytes sent{0x02, static_cast<std::uint8_t>(address >> 16), static_cast<std::uint8_t>(address >> 8),
+                   static_cast<std::uint8_t>(address)};
+        sent.insert(sent.end(), data.begin(), data.end());
+        cycle(sent);
+    }
+    void erase(std::uint32_t address)
+    {
+        cycle({0xD8, static_cast<std::uint8_t>(address >> 16), static_cast<std::uint8_t>(address >> 8),
+               static_cast<std::uint8_t>(address)});
+    }
+    Bytes read(std::uint32_t address, std::size_t count)
+    {
+        return cycle({0x03, static_cast<std::uint8_t>(address >> 16), static_cast<std::uint8_t>(address >> 8),
+                      static_cast<std::uint8_t>(address)},
+                     count);
+    }
+    void waitMicros(std::uint64_t micros) { clock.advanceMicroseconds(micros); }
+
+    SimulatedClock clock;
+    SimulatedFlashChip chip{kW25Q64, clock};
+};
+
+TEST_F(ChipTest, AnswersItsIdentificationInEitherByteOrder)
+{
+    EXPECT_EQ(cycle({0x90, 0, 0, 0}, 2), (Bytes{0xEF, 0x16}));
+    EXPECT_EQ(cycle({0x90, 0, 0, 1}, 3), (Bytes{0x16, 0xEF, 0x16}));
+    chip.answerIdentification(0xEF, 0x17);
+    EXPECT_EQ(cycle({0x90, 0, 0, 0}, 2), (Bytes{0xEF, 0x17}));
+}
+
+TEST_F(ChipTest, WriteEnableLatchIsRequiredAndClearedByProgramAndErase)
+{
+    EXPECT_EQ(status(), 0x00);
+    program(0x100, {0x00});
+    EXPECT_EQ(read(0x100, 1)[0], 0xFF) << "a program without write enable is ignored";
+
+    writeEnable();
+    EXPECT_EQ(status(), 0x02);
+    cycle({0x04});
+    EXPECT_EQ(status(), 0x00) << "write disable clears the latch";
+
+    writeEnable();
+    program(0x100, {0x00});
+    EXPECT_EQ(status(), 0x03) << "busy, latch still set while programming";
+    waitMicros(700);
+    EXPECT_EQ(status(), 0x00) << "the latch is gone once the program is done";
+    program(0x101, {0x00});
+    waitMicros(700);
+    EXPECT_EQ(read(0x100, 2), (Bytes{0x00, 0xFF})) << "a second program needs a new write enable";
+}
+
+TEST_F(ChipTest, ProgramOnlyClearsBitsAndWrapsInsideItsPage)
+{
+    writeEnable();
+    program(0x1234, {0xF0});
+    waitMicros(700);
+    writeEnable();
+    program(0x1234, {0x3C});
+    waitMicros(700);
+    EXPECT_EQ(read(0x1234, 1)[0], 0x30);
+
+    // 32 bytes from 16 before the end of the page at 0x2000: the last 16 land at its start.
+    Bytes data(32);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::uint8_t>(i);
+    writeEnable();
+    program(0x20F0, data);
+    waitMicros(700);
+    EXPECT_EQ(read(0x20F0, 16), Bytes(data.begin(), data.begin() + 16));
+    EXPECT_EQ(read(0x2000, 16), Bytes(data.begin() + 16, data.end()));
+    EXPECT_EQ(read(0x2100, 1)[0], 0xFF) << "nothing spills into the next page";
+}
+
+TEST_F(ChipTest, BusyForTheTypicalTimesAndDeafMeanwhile)
+{
+    writeEnable();
+    program(0, {0x00});
+    waitMicros(699);
+    EXPECT_EQ(status() & 0x01, 0x01);
+    writeEnable();
+    EXPECT_EQ(read(0, 1)[0], 0xFF) << "a busy chip does not answer reads";
+    waitMicros(1);
+    EXPECT_EQ(status(), 0x00) << "the write enable sent while busy was ignored";
+
+    writeEnable();
+    erase(0);
+    waitMicros(149'999);
+    EXPECT_EQ(status(), 0x03);
+    waitMicros(1);
+    EXPECT_EQ(status(), 0x00);
+}
+
+TEST_F(ChipTest, BlockEraseClearsExactlyTheBlockHoldingTheAddress)
+{
+    for (std::uint32_t address : {0x1FFFFu, 0x20000u, 0x2FFFFu, 0x30000u}) {
+        writeEnable();
+        program(address, {0x00});
+        waitMicros(700);
+    }
+    writeEnable();
+    erase(0x2ABCD);
+    waitMicros(150'000);
+    EXPECT_EQ(read(0x1FFFF, 1)[0], 0x00);
+    EXPECT_EQ(read(0x20000, 1)[0], 0xFF);
+    EXPECT_EQ(read(0x2FFFF, 1)[0], 0xFF);
+    EXPECT_EQ(read(0x30000, 1)[0], 0x00);
+}
+
+TEST_F(ChipTest, StatusReadsWithFillerBytesAnswerTheStatusThroughout)
+{
+    writeEnable();
+    EXPECT_EQ(cycle({0x05, 0, 0, 0}, 2), (Bytes{0x02, 0x02}));
+}
+
+TEST_F(ChipTest, FaultsBusyForEverAndFlippedReadBit)
+{
+    chip.flipBitOnRead(0x10, 0x04);
+    EXPECT_EQ(read(0x0F, 3), (Bytes{0xFF, 0xFB, 0xFF}));
+    EXPECT_EQ(chip.contents()[0x10], 0xFF) << "only the read-back is wrong";
+    chip.stayBusyForever();
+    waitMicros(10'000'000);
+    EXPECT_EQ(status() & 0x01, 0x01);
+    chip.clearFaults();
+    EXPECT_EQ(status(), 0x00);
+    EXPECT_EQ(read(0x10, 1)[0], 0xFF);
+}
+
+TEST(SimulatedChipImage, MissingFileIsABlankChipWrittenBackAtWriteDisable)
+{
+    TempDir dir;
+    const auto image = dir / "flash.bin";
+    SimulatedClock clock;
+    SimulatedFlashChip chip(kW25Q64, clock, image);
+    std::string error;
+    ASSERT_TRUE(chip.loadImage(error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(image));
+
+    Bytes received;
+    chip.select(Bytes{0x06}, {}, received);
+    chip.select(Bytes{0x02, 0x7F, 0xFF, 0xFF, 0x12}, {}, received);
+    clock.advanceMicroseconds(700);
+    chip.select(Bytes{0x04}, {}, received);
+    const std::string written = readFile(image);
+    ASSERT_EQ(written.size(), 8u * 1024 * 1024);
+    EXPECT_EQ(static_cast<std::uint8_t>(written.back()), 0x12);
+    EXPECT_EQ(static_cast<std::uint8_t>(written.front()), 0xFF);
+
+    SimulatedFlashChip reopened(kW25Q64, clock, image);
+    ASSERT_TRUE(reopened.loadImage(error)) << error;
+    EXPECT_EQ(reopened.contents()[0x7FFFFF], 0x12);
+}
+
+TEST(SimulatedChipImage, RefusesAnImageOfAnotherSizeAndLeavesItAlone)
+{
+    TempDir dir;
+    const auto image = dir / "short.bin";
+    writeFile(image, "not a flash image");
+    SimulatedClock clock;
+    SimulatedFlashChip chip(kW25Q64, clock, image);
+    std::string error;
+    EXPECT_FALSE(chip.loadImage(error));
+    EXPECT_EQ(error, "The flash image " + image.string() + " holds 17 bytes, not 8388608");
+    EXPECT_EQ(readFile(image), "not a flash image");
+}
+
+// The adapter library in front of the chip.
+class AdapterTest : public ::testing::Test {
+protected:
+    AdapterHandle openChannel()
+    {
+        AdapterHandle handle = 0;
+        EXPECT_EQ(library.channelOpen("Simulated Chromix Processor", 0x2111, "A", handle), kAdapterOk);
+        return handle;
+    }
+    AdapterStatus readId(AdapterHandle handle, std::uint32_t readBits = 16)
+    {
+        const std::uint8_t command[] = {0x90, 0, 0, 0};
+        std::uint32_t count = 0;
+        return library.channelRead(handle, {}, 1, 0, 32, command, 4, 1, 0, readBits, *received, count,
+                                   ChannelFamilyRecord{});
+    }
+
+    SimulatedClock clock;
+    SimulatedFlashChip chip{kW25Q64, clock};
+    SimulatedAdapterLibrary library{chip, clock};
+    std::unique_ptr<AdapterReceiveBuffer> received = std::make_unique<AdapterReceiveBuffer>();
+};
+
+TEST_F(AdapterTest, DescribesOneDeviceInEachFamilyWithChannelA)
+{
+    std::uint32_t count = 0;
+    ASSERT_EQ(library.channelCountDevices(count), kAdapterOk);
+    EXPECT_EQ(count, 1u);
+    char name[100];
+    char channel[5];
+    std::uint32_t location = 0;
+    std::uint32_t type = 0;
+    ASSERT_EQ(library.channelDescribeDevice(0, name, 100, location, channel, 5, type), kAdapterOk);
+    EXPECT_STREQ(channel, "A");
+    EXPECT_NE(library.channelDescribeDevice(1, name, 100, location, channel, 5, type), kAdapterOk);
+    ASSERT_EQ(library.plainCountDevices(count), kAdapterOk);
+    EXPECT_EQ(count, 1u);
+
+    library.setNoDevice(true);
+    library.channelCountDevices(count);
+    EXPECT_EQ(count, 0u);
+    library.plainCountDevices(count);
+    EXPECT_EQ(count, 0u);
+}
+
+TEST_F(AdapterTest, OpensOnceAtATimeAndOnlyForItsOwnFamilysTransfers)
+{
+    const AdapterHandle handle = openChannel();
+    AdapterHandle second = 0;
+    EXPECT_NE(library.plainOpen("Simulated Chromix Processor", 0x2112, second), kAdapterOk);
+    EXPECT_EQ(readId(handle), kAdapterOk);
+    EXPECT_EQ((*received)[0], 0xEF);
+    EXPECT_EQ((*received)[1], 0x16);
+
+    const std::uint8_t command[] = {0x05};
+    std::uint32_t count = 0;
+    EXPECT_EQ(library.plainRead(handle, {}, 1, 0, 8, command, 1, 1, 0, 8, *received, count, PlainFamilyRecord{}),
+              kAdapterInvalidHandle);
+    ASSERT_EQ(library.close(handle), kAdapterOk);
+    EXPECT_NE(readId(handle), kAdapterOk) << "a closed handle is dead";
+}
+
+TEST_F(AdapterTest, RefusesReadsLargerThanTheReceiveBuffer)
+{
+    const AdapterHandle handle = openChannel();
+    EXPECT_EQ(readId(handle, (kAdapterReceiveSize + 1) * 8), kAdapterInvalidArgument);
+    EXPECT_EQ(readId(handle, 12), kAdapterInvalidArgument) << "whole bytes only";
+    EXPECT_EQ(library.totalTransfers(), 0u);
+}
+
+TEST_F(AdapterTest, ChargesEachTransferItsBusTime)
+{
+    const AdapterHandle handle = openChannel();
+    readId(handle);
+    // 250 us per call, then 48 bits at 30 MHz: 1.6 us, counted in whole microseconds.
+    EXPECT_EQ(clock.nowMicroseconds(), 251u);
+}
+
+TEST_F(AdapterTest, FailsTheNthTransferOfAKindOnceAndCanStopAnswering)
+{
+    const AdapterHandle handle = openChannel();
+    library.failTransfer(TransferKind::ReadIdentification, 2);
+    EXPECT_EQ(readId(handle), kAdapterOk);
+    EXPECT_EQ(readId(handle), kAdapterIoError);
+    EXPECT_EQ(readId(handle), kAdapterOk);
+    library.stopAnsweringFromTransfer(5);
+    EXPECT_EQ(readId(handle), kAdapterOk);
+    EXPECT_EQ(readId(handle), kAdapterIoError);
+    EXPECT_EQ(readId(handle), kAdapterIoError);
+    EXPECT_EQ(library.transferCount(TransferKind::ReadIdentification), 6u);
+}
+
+TEST_F(AdapterTest, RecordsTheReloadLineRisingOnly)
+{
+    const AdapterHandle handle = openChannel();
+    PlainPinPairs pins{};
+    library.plainSetPins(handle, {1, 0, 0, 0, 0}, pins);
+    EXPECT_EQ(library.reloadCount(), 0u);
+    library.plainSetPins(handle, {1, 1, 0, 0, 0}, pins);
+    library.plainSetPins(handle, {1, 1, 0, 0, 0}, pins);
+    EXPECT_EQ(library.reloadCount(), 1u);
+    library.plainSetPins(handle, {1, 0, 0, 0, 0}, pins);
+    library.plainSetPins(handle, {1, 1, 0, 0, 0}, pins);
+    EXPECT_EQ(library.reloadCount(), 2u);
+}
+
+} // namespace
