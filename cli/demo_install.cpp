@@ -1,7 +1,6 @@
 #include "cli/demo_install.h"
 
 #include "cli/demo_content.h"
-#include "config/atomic_file.h"
 #include "config/calibration_settings.h"
 #include "config/channel.h"
 #include "config/number_text.h"
@@ -160,9 +159,13 @@ private:
 
     static std::string path(const fs::path& file) { return file.string(); }
 
+    // The folder is new and holds nothing else, so plain writes suffice (no sync per file).
     bool write(const fs::path& file, std::string_view content)
     {
-        if (!replaceFileAtomically(file, content))
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(content.data(), static_cast<std::streamsize>(content.size()));
+        out.flush();
+        if (!out)
             return fail("cannot write " + file.string());
         return true;
     }

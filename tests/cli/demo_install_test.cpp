@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -17,15 +16,22 @@ namespace {
 // Counts the numbers of a text file, as the readers see it (any white space separates).
 std::size_t countNumbers(const std::string& text)
 {
-    std::istringstream in(text);
-    std::string word;
     std::size_t count = 0;
-    while (in >> word) {
+    std::size_t at = 0;
+    while (true) {
+        at = text.find_first_not_of(" \t\r\n", at);
+        if (at == std::string::npos)
+            return count;
+        const std::size_t end = std::min(text.find_first_of(" \t\r\n", at), text.size());
         double value = 0;
-        EXPECT_TRUE(parseLeadingDouble(word, value)) << word;
+        std::size_t used = 0;
+        if (!parseLeadingDouble(std::string_view(text).substr(at, end - at), value, &used) || used != end - at) {
+            ADD_FAILURE() << "not a number: " << text.substr(at, end - at);
+            return count;
+        }
         ++count;
+        at = end;
     }
-    return count;
 }
 
 std::size_t countLines(const std::string& text)

@@ -29,6 +29,7 @@ protected:
 StoreFileText minimalStore()
 {
     StoreFileText store;
+    store.key("").value("install directory", "/opt/chromix");
     for (const char* key : {"First1D\\Default", "Second1D\\Default"})
         store.key(key).value("Red", "r").value("Green", "g").value("Blue", "b");
     store.key("Second1D\\Current").value("Red", "r").value("Green", "g").value("Blue", "b")
