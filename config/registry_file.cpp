@@ -218,24 +218,25 @@ std::vector<std::string> splitLines(std::string_view text)
 bool readQuoted(std::string_view text, std::size_t& pos, std::string& out, std::string& error)
 {
     out.clear();
-    for (++pos; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (c == '"') {
+    for (++pos; pos < text.size();) {
+        const std::size_t special = std::min(text.find_first_of("\\\"", pos), text.size());
+        out.append(text.substr(pos, special - pos));
+        pos = special;
+        if (pos == text.size())
+            break;
+        if (text[pos] == '"') {
             ++pos;
             return true;
         }
-        if (c == '\\') {
-            if (pos + 1 >= text.size())
-                break;
-            const char escaped = text[++pos];
-            if (escaped != '\\' && escaped != '"') {
-                error = std::string("unknown escape \"\\") + escaped + "\" in quoted text";
-                return false;
-            }
-            out += escaped;
-        } else {
-            out += c;
+        if (pos + 1 == text.size())
+            break;
+        const char escaped = text[pos + 1];
+        if (escaped != '\\' && escaped != '"') {
+            error = std::string("unknown escape \"\\") + escaped + "\" in quoted text";
+            return false;
         }
+        out += escaped;
+        pos += 2;
     }
     error = "quoted text without closing quote";
     return false;
