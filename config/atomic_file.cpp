@@ -43,12 +43,17 @@ std::string randomSuffix()
     return suffix;
 }
 
+std::string temporaryPrefix(const std::filesystem::path& target)
+{
+    return "." + target.filename().string() + ".tmp-";
+}
+
 // Creates a new, empty temporary file beside `target`; -1 when none can be made.
 int createTemporaryFile(const std::filesystem::path& target, mode_t mode, std::filesystem::path& temporary)
 {
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        temporary = folder / ("." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" + randomSuffix());
+        temporary = folder / (temporaryPrefix(target) + std::to_string(::getpid()) + "-" + randomSuffix());
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0)
             return fd;
@@ -153,4 +158,15 @@ FileLock::~FileLock()
         return;
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
+}
+
+void removeLeftoverTemporaries(const std::filesystem::path& file)
+{
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    const std::string prefix = temporaryPrefix(file);
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (it->path().filename().string().rfind(prefix, 0) == 0)
+            std::filesystem::remove(it->path(), error);
+    }
 }

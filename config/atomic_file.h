@@ -15,6 +15,10 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file);
 // left untouched and no temporary file left behind.
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view content);
 
+// Removes the temporary files that writers of `file` killed half-way left behind. Only
+// safe while holding the FileLock that every writer of `file` takes.
+void removeLeftoverTemporaries(const std::filesystem::path& file);
+
 // An exclusive advisory lock on a companion lock file ("<file>.lock"), held while the
 // object lives. Serialises read-modify-write cycles of several processes on one file.
 class FileLock {

@@ -48,6 +48,7 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
         error = file.string() + ": the lock file cannot be opened";
         return std::nullopt;
     }
+    removeLeftoverTemporaries(file);
     std::error_code ignored;
     const bool exists = std::filesystem::exists(file, ignored);
     std::optional<RegistryFile> document = (createMissing && !exists) ? RegistryFile::empty() : readStoreFile(file, error);
@@ -170,10 +171,23 @@ RegistryFileStore::RegistryFileStore(std::filesystem::path file)
 {
 }
 
+void RegistryFileStore::setLastError(std::string error)
+{
+    std::lock_guard<std::mutex> guard(errorMutex_);
+    lastError_ = std::move(error);
+}
+
+std::string RegistryFileStore::lastError() const
+{
+    std::lock_guard<std::mutex> guard(errorMutex_);
+    return lastError_;
+}
+
 std::unique_ptr<RegistryKey> RegistryFileStore::openKey(std::string_view path)
 {
-    lastError_.clear();
-    std::optional<RegistryFile> document = readStoreFile(file_, lastError_);
+    std::string error;
+    std::optional<RegistryFile> document = readStoreFile(file_, error);
+    setLastError(error);
     if (!document || !document->hasKey(fullKeyPath(path)))
         return nullptr;
     return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*document)), file_, std::string(path));
@@ -181,13 +195,14 @@ std::unique_ptr<RegistryKey> RegistryFileStore::openKey(std::string_view path)
 
 std::unique_ptr<RegistryKey> RegistryFileStore::createKey(std::string_view path)
 {
-    lastError_.clear();
+    setLastError("");
     const std::string keyPath = fullKeyPath(path);
+    std::string error;
     if (file_.has_parent_path()) {
-        std::error_code error;
-        std::filesystem::create_directories(file_.parent_path(), error);
-        if (error) {
-            lastError_ = file_.parent_path().string() + ": the folder cannot be created (" + error.message() + ")";
+        std::error_code folderError;
+        std::filesystem::create_directories(file_.parent_path(), folderError);
+        if (folderError) {
+            setLastError(file_.parent_path().string() + ": the folder cannot be created (" + folderError.message() + ")");
             return nullptr;
         }
     }
@@ -198,8 +213,10 @@ std::unique_ptr<RegistryKey> RegistryFileStore::createKey(std::string_view path)
             return true;
         },
         [&](const RegistryFile& document) { return document.hasKey(keyPath); },
-        lastError_);
-    if (!written)
+        error);
+    if (!written) {
+        setLastError(error);
         return nullptr;
+    }
     return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*written)), file_, std::string(path));
 }

@@ -8,6 +8,8 @@
 #include "config/registry_store.h"
 
 #include <filesystem>
+#include <mutex>
+#include <string>
 
 // The base key the tool set keeps its settings under.
 inline constexpr std::string_view kBaseKeyPath = "HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application";
@@ -21,10 +23,14 @@ public:
 
     const std::filesystem::path& file() const { return file_; }
 
-    // Why the file could not be used at the last read ("" when it could).
-    std::string lastError() const { return lastError_; }
+    // Why the file could not be used at the last read ("" when it could). The download
+    // worker opens keys while the window may too, so the text is guarded.
+    std::string lastError() const;
 
 private:
+    void setLastError(std::string error);
+
     std::filesystem::path file_;
+    mutable std::mutex errorMutex_;
     std::string lastError_;
 };

@@ -403,6 +403,9 @@ TEST_F(RegistryFileStoreProcesses, KilledWriterNeverLeavesATornFileOrAStaleLock)
         auto stepWedge = store.openKey("StepWedge");
         ASSERT_TRUE(stepWedge);
         EXPECT_TRUE(stepWedge->setString("after kill", std::to_string(round)));
+        // ... and it cleared the temporary file the killed writer may have left.
+        for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+            EXPECT_EQ(entry.path().filename().string().find(".registry.reg.tmp-"), std::string::npos) << entry.path();
     }
     EXPECT_GE(previous, 0) << "no write completed in any round";
 }
