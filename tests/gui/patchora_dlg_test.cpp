@@ -1,0 +1,261 @@
+#include "stepwedge/ui/patchora_dlg.h"
+
+#include "gui/qt_printers.h"
+#include "gui/recording_presenter.h"
+#include "gui/settings_store_fixture.h"
+#include "stepwedge/ui/target_area.h"
+#include "support/temp_dir.h"
+#include "uikit/dialog_units.h"
+
+#include <QCheckBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr QRgb kRgbMask = 0xFFFFFF;
+// Room for the whole designed strip of controls, whatever the test font.
+const QSize kRoomySize(1800, 1000);
+
+class PatchoraWindow : public ::testing::Test {
+protected:
+    void open(const StoreContents& contents = {})
+    {
+        writeSettingsStore(dir / "registry.reg", contents);
+        dialog = std::make_unique<PatchoraDlg>(std::make_unique<RegistryFileStore>(dir / "registry.reg"), messages);
+        dialog->initialise();
+        dialog->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    }
+
+    // Restored from maximised and made big enough that no control overlaps another.
+    void makeRoomy()
+    {
+        dialog->showNormal();
+        dialog->resize(kRoomySize);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), kRoomySize, 2000);
+    }
+
+    template <typename Control>
+    Control* control(const char* name) const
+    {
+        auto* found = dialog->findChild<Control*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    void click(const char* name) { QTest::mouseClick(control<QWidget>(name), Qt::LeftButton); }
+
+    void typeStep(const QString& text)
+    {
+        auto* field = control<QLineEdit>("stepField");
+        QTest::mouseClick(field, Qt::LeftButton);
+        field->clear();
+        QTest::keyClicks(field, text);
+    }
+
+    QString stepField() const { return control<QLineEdit>("stepField")->text(); }
+
+    QImage target() const { return control<TargetArea>("targetArea")->grab().toImage(); }
+
+    QRgb centrePixel() const
+    {
+        const QImage image = target();
+        return image.pixel(image.width() / 2, image.height() / 2) & kRgbMask;
+    }
+
+    QRgb cornerPixel() const { return target().pixel(1, 1) & kRgbMask; }
+
+    TempDir dir;
+    RecordingPresenter messages;
+    std::unique_ptr<PatchoraDlg> dialog;
+};
+
+TEST_F(PatchoraWindow, StartsWithStepOneInRedOverThePrimaryScreen)
+{
+    open({.steps = "200~64~128~255"});
+    EXPECT_TRUE(dialog->isInitialised());
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Chromix Target Display"));
+    EXPECT_TRUE(dialog->isMaximized());
+    EXPECT_EQ(dialog->frameGeometry(), QGuiApplication::primaryScreen()->availableGeometry());
+    EXPECT_EQ(stepField(), QStringLiteral("1"));
+    EXPECT_TRUE(control<QRadioButton>("RED")->isChecked());
+    EXPECT_TRUE(control<QCheckBox>("fullScreen")->isChecked());
+    EXPECT_TRUE(control<QPushButton>("start")->isDefault());
+    EXPECT_EQ(centrePixel(), 0xC80000u);
+    EXPECT_EQ(cornerPixel(), 0xC80000u);
+}
+
+TEST_F(PatchoraWindow, ColourChoiceRepaintsTheSameStep)
+{
+    open();
+    makeRoomy();
+    typeStep(QStringLiteral("3"));
+    click("goTo");
+    EXPECT_EQ(centrePixel(), 0x800000u);
+    click("GRAYSCALE");
+    EXPECT_EQ(centrePixel(), 0x808080u);
+    click("GREEN");
+    EXPECT_EQ(centrePixel(), 0x008000u);
+    click("BLUE");
+    EXPECT_EQ(centrePixel(), 0x000080u);
+    EXPECT_EQ(stepField(), QStringLiteral("3"));
+    EXPECT_FALSE(control<QRadioButton>("RED")->isChecked());
+}
+
+TEST_F(PatchoraWindow, ButtonsWalkTheListAndShowTheStepInTheField)
+{
+    open();
+    makeRoomy();
+    click("GRAYSCALE");
+    click("end");
+    EXPECT_EQ(stepField(), QStringLiteral("4"));
+    EXPECT_EQ(centrePixel(), 0xFFFFFFu);
+    click("next");
+    EXPECT_EQ(stepField(), QStringLiteral("4"));
+    click("previous");
+    EXPECT_EQ(stepField(), QStringLiteral("3"));
+    EXPECT_EQ(centrePixel(), 0x808080u);
+    click("start");
+    EXPECT_EQ(stepField(), QStringLiteral("1"));
+    EXPECT_EQ(centrePixel(), 0u);
+    click("previous");
+    EXPECT_EQ(stepField(), QStringLiteral("1"));
+}
+
+TEST_F(PatchoraWindow, GoToBeyondTheListPaintsBlackAndKeepsTheTypedNumber)
+{
+    open({.steps = "255~255~"});
+    makeRoomy();
+    typeStep(QStringLiteral("40"));
+    click("goTo");
+    EXPECT_EQ(centrePixel(), 0u);
+    EXPECT_EQ(stepField(), QStringLiteral("40"));
+    click("previous");
+    EXPECT_EQ(stepField(), QStringLiteral("39"));
+    click("next");
+    EXPECT_EQ(stepField(), QStringLiteral("2"));
+    EXPECT_EQ(centrePixel(), 0xFF0000u);
+}
+
+TEST_F(PatchoraWindow, FieldWithoutANumberPromptsAndShowsThePreviousEntry)
+{
+    open();
+    makeRoomy();
+    click("next");
+    typeStep(QString());
+    click("goTo");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, QStringLiteral("Please enter an integer."));
+    EXPECT_EQ(dialog->navigator().currentStep(), 2);
+    EXPECT_EQ(centrePixel(), 0x400000u);
+
+    typeStep(QStringLiteral("99999999999"));
+    EXPECT_EQ(stepField(), QStringLiteral("9999999999")) << "the field takes ten digits";
+    click("goTo");
+    EXPECT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(dialog->navigator().currentStep(), 2);
+}
+
+TEST_F(PatchoraWindow, StepFieldTakesDigitsOnly)
+{
+    open();
+    typeStep(QStringLiteral("-1a2 "));
+    EXPECT_EQ(stepField(), QStringLiteral("12"));
+}
+
+// Start is the default button, also while the step number field has the focus.
+TEST_F(PatchoraWindow, EnterPressesStart)
+{
+    open();
+    makeRoomy();
+    click("end");
+    typeStep(QStringLiteral("2"));
+    QTest::keyClick(control<QLineEdit>("stepField"), Qt::Key_Return);
+    EXPECT_EQ(stepField(), QStringLiteral("1"));
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(PatchoraWindow, UntickingFullScreenShowsACentredSquareOnBlack)
+{
+    open({.steps = "255"});
+    makeRoomy();
+    click("fullScreen");
+    EXPECT_EQ(centrePixel(), 0xFF0000u);
+    EXPECT_EQ(cornerPixel(), 0u);
+    click("fullScreen");
+    EXPECT_EQ(cornerPixel(), 0xFF0000u);
+}
+
+TEST_F(PatchoraWindow, EmptyStepListShowsBlackAtBothEnds)
+{
+    open({.steps = "~~"});
+    makeRoomy();
+    EXPECT_EQ(centrePixel(), 0u);
+    click("end");
+    EXPECT_EQ(stepField(), QStringLiteral("0"));
+    click("start");
+    click("next");
+    EXPECT_EQ(stepField(), QStringLiteral("0"));
+    click("previous");
+    EXPECT_EQ(stepField(), QStringLiteral("1"));
+    EXPECT_EQ(centrePixel(), 0u);
+}
+
+TEST_F(PatchoraWindow, ControlsKeepTheirDistanceFromTheirEdgesAfterAResize)
+{
+    open();
+    const DialogUnits units(dialog->font());
+    const QSize designed = units.toPixels(QSize(701, 369));
+    for (const QSize size : {QSize(1700, 1000), QSize(1400, 900)}) {
+        dialog->showNormal();
+        dialog->resize(size);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), size, 2000);
+        const int dW = size.width() - designed.width();
+        const int dH = size.height() - designed.height();
+        const QRect area = units.toPixels(7, 7, 687, 308);
+        EXPECT_EQ(control<QWidget>("targetArea")->geometry(), QRect(area.topLeft(), area.size() + QSize(dW, dH)));
+        EXPECT_EQ(control<QWidget>("exit")->geometry(), units.toPixels(635, 338, 50, 14).translated(dW, dH));
+        EXPECT_EQ(control<QWidget>("navigationGroup")->geometry(), units.toPixels(277, 325, 417, 37).translated(dW, dH));
+        // Radio buttons may be widened to fit their labels; their place is what counts.
+        EXPECT_EQ(control<QWidget>("RED")->pos(), units.toPixels(14, 339, 29, 10).translated(0, dH).topLeft());
+        EXPECT_EQ(control<QWidget>("colourGroup")->geometry(), units.toPixels(7, 325, 197, 37).translated(0, dH));
+        // The patch is painted again over the new area.
+        EXPECT_EQ(target().size(), area.size() + QSize(dW, dH));
+        EXPECT_EQ(cornerPixel(), 0u);
+    }
+}
+
+TEST_F(PatchoraWindow, WithoutSettingsNothingIsPaintedAndEveryStepIsBlack)
+{
+    open({.withStepWedgeKey = false});
+    EXPECT_FALSE(dialog->isInitialised());
+    const DialogUnits units(dialog->font());
+    EXPECT_EQ(dialog->size(), units.toPixels(QSize(701, 369)));
+    EXPECT_FALSE(control<TargetArea>("targetArea")->patchColourWord().has_value());
+    EXPECT_FALSE(control<QRadioButton>("RED")->isChecked());
+    click("next");
+    EXPECT_EQ(control<TargetArea>("targetArea")->patchColourWord(), 0u);
+    EXPECT_EQ(centrePixel(), 0u);
+}
+
+TEST_F(PatchoraWindow, ExitAndEscapeCloseTheWindow)
+{
+    open();
+    makeRoomy();
+    click("exit");
+    EXPECT_FALSE(dialog->isVisible());
+
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+} // namespace

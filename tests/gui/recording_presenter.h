@@ -1,0 +1,21 @@
+#pragma once
+
+// Answers the windows' message boxes in place of an operator and remembers them.
+
+#include "uikit/message_presenter.h"
+
+#include <QString>
+
+#include <vector>
+
+class RecordingPresenter final : public MessagePresenter {
+public:
+    struct Message {
+        QString title;
+        QString text;
+    };
+
+    void warn(QWidget*, const QString& title, const QString& text) override { messages.push_back({title, text}); }
+
+    std::vector<Message> messages;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+// How a window puts a short message in front of the operator. Windows take it as a
+// parameter so that tests can answer and record the messages instead of a person.
+
+#include <QString>
+
+class QWidget;
+
+class MessagePresenter {
+public:
+    virtual ~MessagePresenter() = default;
+
+    // Shows the message and returns once the operator has acknowledged it.
+    virtual void warn(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+// The real one: a modal message box with a warning icon and an OK button.
+class MessageBoxPresenter final : public MessagePresenter {
+public:
+    void warn(QWidget* parent, const QString& title, const QString& text) override;
+};
