@@ -19,3 +19,4 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
 int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runImageCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runInspectCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
+int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);

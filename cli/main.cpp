@@ -26,6 +26,9 @@ const Command kCommands[] = {
      "image [--table-set \"TYPE\\SET\"] [--3d-tables] [--calibration-values] [--primary new|default]\n"
      "                   [--linearity new|default] -o IMAGE [--layout FILE]"},
     {"inspect", runInspectCommand, "inspect IMAGE"},
+    {"download", runDownloadCommand,
+     "download [--table-set \"TYPE\\SET\"] [--3d-tables] [--calibration-values] [--primary new|default]\n"
+     "                   [--linearity new|default] [--pause-ms N]"},
 };
 
 void printUsage(std::ostream& out)
