@@ -16,6 +16,48 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Most numbers in the tables are plain decimals such as "0.01563". With fewer than 2^24
+// significant units and at most ten decimals, both the digits and the power of ten are
+// exact floats, so one float division rounds exactly as from_chars would, only faster.
+// False, with nothing read, for anything else.
+bool parsePlainDecimal(const char* first, const char* last, float& value, const char*& end)
+{
+    constexpr std::uint32_t kExactLimit = std::uint32_t{1} << 24;
+    constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    const char* at = first;
+    const bool negative = at != last && *at == '-';
+    if (negative)
+        ++at;
+    std::uint32_t units = 0;
+    int digits = 0;
+    int decimals = 0;
+    bool inFraction = false;
+    for (; at != last; ++at) {
+        if (isDigit(*at)) {
+            if (units >= kExactLimit)
+                return false;
+            units = units * 10 + static_cast<std::uint32_t>(*at - '0');
+            ++digits;
+            decimals += inFraction ? 1 : 0;
+        } else if (*at == '.' && !inFraction) {
+            inFraction = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0 || units >= kExactLimit || decimals > 10 || (at != last && (*at == 'e' || *at == 'E')))
+        return false;
+    const float magnitude = static_cast<float>(units) / kPowersOfTen[decimals];
+    value = negative ? -magnitude : magnitude;
+    end = at;
+    return true;
+}
+
 // "%f" stores infinity for a value too large for a float and zero for one too small;
 // from_chars reports both as out of range and leaves the value alone.
 float outOfRangeValue(const char* first, const char* last)
@@ -110,7 +152,10 @@ NumberScanner::Result NumberScanner::next(float& value)
                 return Result::NotANumber;
         }
         float parsed = 0.0f;
-        const auto [ptr, ec] = std::from_chars(number, last, parsed, std::chars_format::general);
+        const char* plainEnd = nullptr;
+        const auto [ptr, ec] = parsePlainDecimal(number, last, parsed, plainEnd)
+                                   ? std::from_chars_result{plainEnd, std::errc()}
+                                   : std::from_chars(number, last, parsed, std::chars_format::general);
         const std::size_t stop = static_cast<std::size_t>((ec == std::errc::invalid_argument ? number : ptr) - buffer_.data());
         // The number may go on in the part of the file not read yet.
         if (!endOfFile_ && tokenReachesBufferEnd(stop)) {

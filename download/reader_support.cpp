@@ -44,14 +44,6 @@ std::optional<std::int32_t> convertToField(float value, std::int32_t scale)
     return static_cast<std::int32_t>(scaled);
 }
 
-std::optional<std::int32_t> convertToUnsignedField(float value, std::int32_t scale)
-{
-    const std::optional<std::int32_t> field = convertToField(value, scale);
-    if (!field || *field < 0 || *field > scale)
-        return std::nullopt;
-    return field;
-}
-
 ReadProgress::ReadProgress(const FlashRegion& region, DownloadObserver& observer)
     : region_(region), observer_(observer), startFill_(region.fillCount), shownFill_(region.fillCount)
 {

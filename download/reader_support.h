@@ -32,8 +32,16 @@ bool hasRoom(const FlashRegion& region, std::uint64_t bytes);
 // not finite or the result does not fit a signed 32-bit integer.
 std::optional<std::int32_t> convertToField(float value, std::int32_t scale);
 
-// The same, and nothing also when the result lies outside 0 to scale.
-std::optional<std::int32_t> convertToUnsignedField(float value, std::int32_t scale);
+// The same, and nothing also when the result lies outside 0 to scale. Inline: the 3D
+// tables convert millions of values.
+inline std::optional<std::int32_t> convertToUnsignedField(float value, std::int32_t scale)
+{
+    const double scaled = static_cast<double>(value) * scale + 0.5;
+    // Truncation gives 0 to scale exactly for this open interval; NaN fails both tests.
+    if (!(scaled > -1.0 && scaled < scale + 1.0))
+        return std::nullopt;
+    return static_cast<std::int32_t>(scaled);
+}
 
 // Shows "Read count is %d and total is %d" while a file is read. The text is built at
 // most once per kStride bytes of the file, and always for the file's last stored unit,

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <random>
 
 namespace {
 
@@ -93,6 +95,38 @@ TEST(NumberScanner, NumbersAcrossBlockBoundariesReadWhole)
     std::string exponentSplit(1048576 - 2, ' ');
     exponentSplit += "1e5"; // "1e" in the first block, "5" in the next
     EXPECT_EQ(scanText(exponentSplit).values, (std::vector<float>{1e5f}));
+}
+
+TEST(NumberScanner, EveryDecimalRoundsAsTheCLibraryRoundsIt)
+{
+    // Short plain decimals take a faster path than long ones and exponents; all of them
+    // must land on the float that strtof (correctly rounded, "C" locale) gives.
+    std::mt19937 random(12345);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 20000; ++i) {
+        std::string text = random() % 4 == 0 ? "-" : "";
+        const int whole = static_cast<int>(random() % 9);
+        const int fraction = static_cast<int>(random() % 13);
+        for (int d = 0; d < whole; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        if (fraction > 0 || whole == 0)
+            text += '.';
+        for (int d = 0; d < fraction || (whole == 0 && d == 0); ++d)
+            text += static_cast<char>('0' + random() % 10);
+        if (random() % 8 == 0)
+            text += "e-" + std::to_string(random() % 6);
+        texts.push_back(text);
+    }
+    std::string file;
+    for (const std::string& text : texts)
+        file += text + " ";
+    const Scan scan = scanText(file);
+    ASSERT_EQ(scan.values.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const float expected = std::strtof(texts[i].c_str(), nullptr);
+        ASSERT_EQ(scan.values[i], expected) << texts[i];
+        ASSERT_EQ(std::signbit(scan.values[i]), std::signbit(expected)) << texts[i];
+    }
 }
 
 TEST(NumberScanner, ManyNumbersReadInOrder)
