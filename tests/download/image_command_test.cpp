@@ -1,0 +1,130 @@
+// chromix image and chromix inspect on the demo installation.
+
+#include "cli/commands.h"
+#include "cli/demo_install.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ImageCommand : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir = new TempDir;
+        std::string error;
+        ASSERT_TRUE(createDemoInstallation(dir->path() / "demo", error)) << error;
+    }
+    static void TearDownTestSuite()
+    {
+        delete dir;
+        dir = nullptr;
+    }
+    void SetUp() override { ::setenv("CHROMIX_REGISTRY", (demo / "registry.reg").c_str(), 1); }
+    void TearDown() override { ::unsetenv("CHROMIX_REGISTRY"); }
+
+    int image(CommandArguments args)
+    {
+        out.str("");
+        err.str("");
+        return runImageCommand(args, out, err);
+    }
+    int inspect(const fs::path& file)
+    {
+        out.str("");
+        err.str("");
+        return runInspectCommand({file.string()}, out, err);
+    }
+
+    static inline TempDir* dir = nullptr;
+    fs::path demo = dir->path() / "demo";
+    TempDir work;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(ImageCommand, CalibrationValuesMakeAnErasedImageWithRegion2AndItsLayout)
+{
+    ASSERT_EQ(image({"--calibration-values", "-o", (work / "flash.bin").string(), "--layout", (work / "flash.layout").string()}),
+              kExitSuccess)
+        << err.str();
+    const std::string bytes = readFile(work / "flash.bin");
+    ASSERT_EQ(bytes.size(), 0x800000u);
+    EXPECT_EQ(bytes.find_first_not_of('\xff'), 0x600000u);
+    EXPECT_EQ(bytes.find_first_not_of('\xff', 0x610000), std::string::npos);
+    // The demo's first LUTs run from 0 to 1; its default matrix is the identity.
+    EXPECT_EQ(bytes.substr(0x600000, 2), std::string("\x00\x00", 2));
+    EXPECT_EQ(bytes.substr(0x6007FE, 2), "\xff\xff");
+    EXPECT_EQ(bytes.substr(0x601800, 4), std::string("\x00\x00\x7f\xff", 4));
+    EXPECT_EQ(readFile(work / "flash.layout"), "0x600000:0x60ffff 1d_luts_and_matrices\r\n");
+    EXPECT_NE(out.str().find("Reading display primary calibration file ... Waiting\n"), std::string::npos);
+    EXPECT_EQ(out.str().find("Read count"), std::string::npos);
+
+    ASSERT_EQ(inspect(work / "flash.bin"), kExitSuccess) << out.str();
+    const std::string report = out.str();
+    EXPECT_NE(report.find("  Native download matrix:\n      0.999985   0.000000   0.000000\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("  Second 1D LUT Blue: 8192 values, first 0 (0.000000), last 1023 (1.000000), monotonic\n"), std::string::npos);
+    EXPECT_NE(report.find("3D Color Tables at 0x000000:0x5fffff: erased (not written)\n"), std::string::npos);
+    EXPECT_NE(report.find("Everything decodes.\n"), std::string::npos);
+}
+
+TEST_F(ImageCommand, TablesOfA64CubedSetDecodeAndADamagedFillerIsReported)
+{
+    ASSERT_EQ(image({"--table-set", "Velvane Orlam LED Projector\\Studio", "--3d-tables", "-o", (work / "flash.bin").string()}),
+              kExitSuccess)
+        << err.str();
+    ASSERT_EQ(inspect(work / "flash.bin"), kExitSuccess) << out.str();
+    EXPECT_NE(out.str().find("6 of 6 tables written, 6 with every row's 0x5A filler bytes intact"), std::string::npos);
+    EXPECT_NE(out.str().find("14 images of 20000 bytes, 14 followed by their 224 zero bytes"), std::string::npos);
+
+    std::string bytes = readFile(work / "flash.bin");
+    bytes[0x200000 + 3 * 256 + 255] = 0x5B;
+    writeFile(work / "damaged.bin", bytes);
+    EXPECT_EQ(inspect(work / "damaged.bin"), kExitFailure);
+    EXPECT_NE(out.str().find("Does not decode:\n  3D table 3: 1 rows without their 16 bytes of 0x5A\n"), std::string::npos)
+        << out.str();
+}
+
+TEST_F(ImageCommand, NewIsRefusedWhileTheCalibrationToolsHaveNotFinished)
+{
+    EXPECT_EQ(image({"--calibration-values", "--primary", "new", "-o", (work / "flash.bin").string()}), kExitFailure);
+    EXPECT_EQ(err.str(), "chromix image: --primary new is not offered: the primary calibration's matrix file is not marked "
+                         "complete (\"Current Valid\" is not true)\n");
+    EXPECT_EQ(image({"--calibration-values", "--linearity", "new", "-o", (work / "flash.bin").string()}), kExitFailure);
+    EXPECT_NE(err.str().find("--linearity new is not offered"), std::string::npos);
+    EXPECT_FALSE(fs::exists(work / "flash.bin"));
+}
+
+TEST_F(ImageCommand, SelectionWordsThatDoNotFitAreUsageErrors)
+{
+    const std::string output = (work / "flash.bin").string();
+    EXPECT_EQ(image({"-o", output}), kExitUsage);
+    EXPECT_NE(err.str().find("choose what to write"), std::string::npos);
+    EXPECT_EQ(image({"--3d-tables", "-o", output}), kExitUsage);
+    EXPECT_EQ(image({"--calibration-values"}), kExitUsage);
+    EXPECT_EQ(image({"--calibration-values", "--primary", "newest", "-o", output}), kExitUsage);
+    EXPECT_EQ(image({"--table-set", "Cinema", "--3d-tables", "-o", output}), kExitUsage);
+    EXPECT_EQ(image({"--table-set", "Velvane Orlam LED Projector\\Drama", "--3d-tables", "-o", output}), kExitFailure);
+    EXPECT_NE(err.str().find("it offers \"Velvane Orlam LED Projector\\Cinema\""), std::string::npos) << err.str();
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_EQ(runInspectCommand({}, out, err), kExitUsage);
+}
+
+TEST_F(ImageCommand, AFileThatCannotBeReadWritesNoImage)
+{
+    const fs::path matrix = demo / "calibration" / "default_matrix.txt";
+    fs::rename(matrix, work / "kept.txt");
+    const int status = image({"--calibration-values", "-o", (work / "flash.bin").string()});
+    fs::rename(work / "kept.txt", matrix);
+    EXPECT_EQ(status, kExitFailure);
+    EXPECT_EQ(err.str(), "chromix image: Unable to open file " + matrix.string() + "\n");
+    EXPECT_FALSE(fs::exists(work / "flash.bin"));
+}
+
+} // namespace
