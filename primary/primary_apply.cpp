@@ -114,8 +114,9 @@ std::optional<Matrix3> downloadMatrix(const MeasuredPrimaries& measured, Display
     if (hasNaN(inverse) || hasNaN(target) || hasNaN(native))
         return std::nullopt;
     const Matrix3 product = MatrixMultiplier().multiply(inverse, target);
-    // Infinite intermediate values, or a zero largest row sum, would otherwise reach
-    // the matrix file as "inf" or "nan" and be marked valid.
+    // Extreme measurements can pass every check above and still give infinite elements
+    // or a largest row sum that is zero or undefined; those would reach the matrix file
+    // as "inf" or "nan" and be marked valid.
     Matrix3 d65 = normalisedByLargestRowSum(product);
     if (!allFinite(d65))
         return std::nullopt;
