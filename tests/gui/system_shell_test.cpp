@@ -83,23 +83,6 @@ TEST(SystemShell, AMissingHelpFileSaysWhereItWasLookedFor)
     EXPECT_EQ(error, QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in %1 or %2.").arg(folder(first), folder(second)));
 }
 
-TEST(SystemShell, KillEndsARunningProgramAtOnce)
-{
-    TempDir dir;
-    const fs::path pids = dir / "pids";
-    writeScript(dir / "Patchora", "echo $$ >> '" + pids.string() + "'\nexec sleep 60");
-    SystemShell shell({folder(dir)});
-    QString error;
-    auto patchora = shell.startProgram(QStringLiteral("Patchora"), error);
-    ASSERT_NE(patchora, nullptr) << error.toStdString();
-    QTRY_COMPARE_WITH_TIMEOUT(startedPids(pids).size(), std::size_t{1}, 5000);
-    EXPECT_TRUE(patchora->isRunning());
-
-    patchora->kill();
-    EXPECT_FALSE(patchora->isRunning());
-    EXPECT_FALSE(processExists(startedPids(pids).front()));
-}
-
 // The whole chain with real processes: one display at a time, and none left after the
 // launcher has gone.
 TEST(SystemShell, LauncherStartsTheDisplayOnceAndEndsItWhenItGoes)

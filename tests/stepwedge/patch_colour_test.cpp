@@ -48,11 +48,4 @@ TEST(PatchColour, GreyOfAPartlyFilledTableCountsMissingChannelsAsBlack)
     EXPECT_EQ(patchColour(table, 1, ColourSelection::Grayscale), 0x200010u);
 }
 
-TEST(PatchColour, CodesBeyondEightBitsUseTheirLowByte)
-{
-    const StepTable table = parsedTable("256~-1~");
-    EXPECT_EQ(patchColour(table, 1, ColourSelection::Grayscale), 0u);
-    EXPECT_EQ(patchColour(table, 2, ColourSelection::Red), 0xFFu);
-}
-
 } // namespace

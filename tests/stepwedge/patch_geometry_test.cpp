@@ -40,10 +40,4 @@ TEST(PatchGeometry, SideFollowsTheWidthWhateverTheHeight)
     EXPECT_EQ(patchRect(1920, 200, TargetSize::Centred), (PatchRect{806, -53, 1113, 253}));
 }
 
-TEST(PatchGeometry, EmptyAreaGivesAnEmptyPatch)
-{
-    EXPECT_EQ(patchRect(0, 0, TargetSize::Centred), (PatchRect{0, 0, 0, 0}));
-    EXPECT_EQ(patchRect(0, 0, TargetSize::FullScreen), (PatchRect{0, 0, 0, 0}));
-}
-
 } // namespace

@@ -11,49 +11,30 @@ StepNavigator navigatorOver(std::int32_t lastStep)
     return navigator;
 }
 
-TEST(StepNavigator, StartsAtStepOneInRed)
+TEST(StepNavigator, StartsAtStepOneInRedAndStopsAtBothEnds)
 {
-    const StepNavigator navigator = navigatorOver(21);
-    EXPECT_EQ(navigator.firstStep(), 1);
-    EXPECT_EQ(navigator.lastStep(), 21);
+    StepNavigator navigator = navigatorOver(3);
     EXPECT_EQ(navigator.currentStep(), 1);
     EXPECT_EQ(navigator.stepEntry(), 1);
     EXPECT_EQ(navigator.colourSelection(), ColourSelection::Red);
-}
-
-TEST(StepNavigator, StopsAtBothEndsOfTheList)
-{
-    StepNavigator navigator = navigatorOver(3);
     navigator.goPrevious();
     EXPECT_EQ(navigator.currentStep(), 1);
-    navigator.goNext();
-    navigator.goNext();
-    navigator.goNext();
+    for (int i = 0; i < 3; ++i)
+        navigator.goNext();
     EXPECT_EQ(navigator.currentStep(), 3);
-    EXPECT_EQ(navigator.stepEntry(), 3);
-    navigator.goStart();
-    EXPECT_EQ(navigator.currentStep(), 1);
+    navigator.goPrevious();
+    EXPECT_EQ(navigator.stepEntry(), 2);
     navigator.goEnd();
     EXPECT_EQ(navigator.currentStep(), 3);
-    navigator.goPrevious();
-    EXPECT_EQ(navigator.currentStep(), 2);
-    EXPECT_EQ(navigator.stepEntry(), 2);
-}
-
-TEST(StepNavigator, GoToTakesTheTypedStepWithoutBounds)
-{
-    StepNavigator navigator = navigatorOver(21);
-    navigator.goTo(40);
-    EXPECT_EQ(navigator.currentStep(), 40);
-    EXPECT_EQ(navigator.stepEntry(), 40);
-    navigator.goTo(0);
-    EXPECT_EQ(navigator.currentStep(), 0);
+    navigator.goStart();
+    EXPECT_EQ(navigator.stepEntry(), 1);
 }
 
 TEST(StepNavigator, FromBeyondTheListNextJumpsBackAndPreviousCountsDown)
 {
     StepNavigator navigator = navigatorOver(21);
     navigator.goTo(40);
+    EXPECT_EQ(navigator.currentStep(), 40);
     navigator.goNext();
     EXPECT_EQ(navigator.currentStep(), 21);
 
@@ -63,11 +44,10 @@ TEST(StepNavigator, FromBeyondTheListNextJumpsBackAndPreviousCountsDown)
     EXPECT_EQ(navigator.stepEntry(), 39);
 
     navigator.goTo(-5);
-    navigator.goPrevious();
-    EXPECT_EQ(navigator.currentStep(), 1);
-    navigator.goTo(-5);
     navigator.goNext();
     EXPECT_EQ(navigator.currentStep(), -4);
+    navigator.goPrevious();
+    EXPECT_EQ(navigator.currentStep(), 1);
 }
 
 TEST(StepNavigator, StepsAtTheEndsOfTheIntegerRangeDoNotWrap)
@@ -84,13 +64,8 @@ TEST(StepNavigator, StepsAtTheEndsOfTheIntegerRangeDoNotWrap)
 TEST(StepNavigator, WithoutAValidNumberGoToShowsThePreviousEntryAgain)
 {
     StepNavigator navigator = navigatorOver(21);
-    navigator.goNext();
-    navigator.goNext();
-    navigator.goTo(std::nullopt);
-    EXPECT_EQ(navigator.currentStep(), 3);
-
     navigator.goTo(9);
-    navigator.goPrevious(); // entry now 8
+    navigator.goPrevious();
     navigator.goTo(std::nullopt);
     EXPECT_EQ(navigator.currentStep(), 8);
     EXPECT_EQ(navigator.stepEntry(), 8);
@@ -99,39 +74,24 @@ TEST(StepNavigator, WithoutAValidNumberGoToShowsThePreviousEntryAgain)
 TEST(StepNavigator, EmptyListEndsAtStepZeroAndStartsAtStepOne)
 {
     StepNavigator navigator = navigatorOver(0);
-    navigator.goEnd();
-    EXPECT_EQ(navigator.currentStep(), 0);
-    navigator.goStart();
     navigator.goNext();
     EXPECT_EQ(navigator.currentStep(), 0);
     navigator.goPrevious();
     EXPECT_EQ(navigator.currentStep(), 1);
+    navigator.goEnd();
+    EXPECT_EQ(navigator.currentStep(), 0);
     navigator.goStart();
     EXPECT_EQ(navigator.currentStep(), 1);
 }
 
-TEST(StepNavigator, ColourChangesKeepTheStep)
-{
-    StepNavigator navigator = navigatorOver(21);
-    navigator.goTo(7);
-    navigator.selectColour(ColourSelection::Grayscale);
-    EXPECT_EQ(navigator.colourSelection(), ColourSelection::Grayscale);
-    EXPECT_EQ(navigator.currentStep(), 7);
-    EXPECT_EQ(navigator.stepEntry(), 7);
-}
-
-TEST(ParseStepNumber, AcceptsDecimalIntegersInRange)
+TEST(ParseStepNumber, AcceptsDecimalIntegersInRangeOnly)
 {
     EXPECT_EQ(parseStepNumber("12"), 12);
     EXPECT_EQ(parseStepNumber(" 007 "), 7);
     EXPECT_EQ(parseStepNumber("+3"), 3);
     EXPECT_EQ(parseStepNumber("-3"), -3);
     EXPECT_EQ(parseStepNumber("2147483647"), INT32_MAX);
-}
-
-TEST(ParseStepNumber, RejectsEverythingElse)
-{
-    for (const char* text : {"", "   ", "+", "-", "+-3", "12a", "1 2", "2147483648", "99999999999", "1.5", "0x10"})
+    for (const char* text : {"", "   ", "+", "+-3", "12a", "1 2", "2147483648", "1.5", "0x10"})
         EXPECT_FALSE(parseStepNumber(text).has_value()) << '"' << text << '"';
 }
 
