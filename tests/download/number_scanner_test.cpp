@@ -129,18 +129,6 @@ TEST(NumberScanner, EveryDecimalRoundsAsTheCLibraryRoundsIt)
     }
 }
 
-TEST(NumberScanner, ManyNumbersReadInOrder)
-{
-    std::string text;
-    for (int i = 0; i < 300000; ++i)
-        text += std::to_string(i) + (i % 7 ? " " : "\r\n");
-    const Scan scan = scanText(text);
-    ASSERT_EQ(scan.values.size(), 300000u);
-    for (int i = 0; i < 300000; i += 9973)
-        EXPECT_EQ(scan.values[i], static_cast<float>(i));
-    EXPECT_EQ(scan.values.back(), 299999.0f);
-}
-
 TEST(NumberScanner, AFileThatDoesNotOpenOrIsAFolder)
 {
     TempDir dir;
