@@ -295,45 +295,43 @@ bool CSPI_Flash::stopRequested(RunState& state, const FlashRegion& region)
     return true;
 }
 
-bool CSPI_Flash::eraseRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer)
+void CSPI_Flash::eraseRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer)
 {
     const std::uint32_t end = region.start + region.paddedSize;
     observer.setProgress(0);
     observer.setStatus("Erasing Flash for " + region.name + " ... Waiting", false);
     for (std::uint32_t address = region.start; address < end;) {
         if (stopRequested(state, region))
-            return false;
+            return;
         if (!eraseBlock(address)) {
             failRegion(state, "Flash Erase Fail for ", region);
-            return false;
+            return;
         }
         address += std::min(end - address, kEraseStep);
         observer.setProgress(percentOf(address - region.start, region.paddedSize));
     }
-    return true;
 }
 
-bool CSPI_Flash::writeRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer)
+void CSPI_Flash::writeRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer)
 {
     const std::uint32_t end = region.start + region.paddedSize;
     observer.setProgress(0);
     for (std::uint32_t address = region.start; address < end;) {
         if (stopRequested(state, region))
-            return false;
+            return;
         const std::uint32_t length = std::min(end - address, kPageSize);
         const std::uint8_t* source = region.data.data() + (address - region.start);
         if (!programPage(source, address, length) && !programPage(source, address, length)) {
             failRegion(state, "Flash Download Fail for ", region);
-            return false;
+            return;
         }
         address += length;
         observer.setStatus("Writing Flash for " + region.name + " ... " + formatInteger(address) + " Bytes", false);
         observer.setProgress(percentOf(address - region.start, region.paddedSize));
     }
-    return true;
 }
 
-bool CSPI_Flash::verifyRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer)
+void CSPI_Flash::verifyRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer)
 {
     const std::uint32_t end = region.start + region.paddedSize;
     observer.setStatus("Comparing Data for " + region.name + " ... Waiting", false);
@@ -341,18 +339,17 @@ bool CSPI_Flash::verifyRegion(const FlashRegion& region, RunState& state, Downlo
     std::vector<std::uint8_t> readBack(kVerifyChunk);
     for (std::uint32_t address = region.start; address < end;) {
         if (stopRequested(state, region))
-            return false;
+            return;
         const std::uint32_t length = std::min(end - address, kVerifyChunk);
         if (!readFlash(readBack.data(), address, length)
             || std::memcmp(readBack.data(), region.data.data() + (address - region.start), length) != 0) {
             failRegion(state, "Compare Data Error for ", region);
-            return false;
+            return;
         }
         address += length;
         observer.setStatus("Verifying Flash for " + region.name + "... " + formatInteger(address) + " Bytes", false);
         observer.setProgress(percentOf(address - region.start, region.paddedSize));
     }
-    return true;
 }
 
 void CSPI_Flash::writeFlashRegions(std::array<FlashRegion, 3>& regions, RunState& state, DownloadObserver& observer,

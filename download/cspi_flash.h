@@ -53,9 +53,9 @@ private:
     bool waitUntilReady(std::uint64_t limitMilliseconds);
     bool programChunk(const std::uint8_t* source, std::uint32_t address, std::uint32_t length);
 
-    bool eraseRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer);
-    bool writeRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer);
-    bool verifyRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer);
+    void eraseRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer);
+    void writeRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer);
+    void verifyRegion(const FlashRegion& region, RunState& state, DownloadObserver& observer);
     void failRegion(RunState& state, const std::string& text, const FlashRegion& region);
     bool stopRequested(RunState& state, const FlashRegion& region);
 
