@@ -2,7 +2,6 @@
 // erase / write / verify with its messages and counts, page retry, reload.
 
 #include "flash_test_rig.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -249,18 +248,6 @@ TEST(RegionDownload, AFailedWriteDisableIsReported)
     EXPECT_EQ(rig.library.transferCount(TransferKind::ReadData), 0u);
 }
 
-TEST(RegionDownload, ARunAlreadyFailedWritesNothing)
-{
-    FlashRig rig;
-    ASSERT_TRUE(rig.check());
-    auto regions = regionsSelecting(2);
-    RunState state;
-    state.ok = false;
-    rig.flash.writeFlashRegions(regions, state, rig.observer, rig.pacer);
-    EXPECT_EQ(rig.library.totalTransfers(), 1u) << "only the check's identification";
-    EXPECT_EQ(rig.observer.events.back(), "append error: Flash download completed unsuccessfully");
-}
-
 TEST(RegionDownload, ARegionWhoseBufferIsShortIsRefusedWithoutTouchingTheFlash)
 {
     FlashRig rig;
@@ -325,31 +312,6 @@ TEST(Threads, TheRunWritesOnAWorkerAfterTheCheckOnTheWindowThread)
     EXPECT_TRUE(state.ok);
     EXPECT_TRUE(rig.contentsMatch(regions[2]));
     rig.flash.closeAdapter();
-}
-
-TEST(ImageFile, ADownloadReachesTheImageFileAndSurvivesClosing)
-{
-    TempDir dir;
-    const auto image = dir / "processor_flash.bin";
-    SimulatedClock clock;
-    SimulatedFlashChip chip(kW25Q64, clock, image);
-    SimulatedAdapterLibrary library(chip, clock);
-    RecordingObserver observer;
-    RecordingPacer pacer;
-    auto regions = regionsSelecting(2, 5);
-    {
-        CSPI_Flash flash(library, clock);
-        ASSERT_TRUE(flash.checkDevice(observer, pacer));
-        RunState state;
-        flash.writeFlashRegions(regions, state, observer, pacer);
-        ASSERT_TRUE(state.ok);
-    }
-    EXPECT_FALSE(library.isOpen());
-    const std::string written = readFile(image);
-    ASSERT_EQ(written.size(), 0x800000u);
-    EXPECT_TRUE(std::equal(regions[2].data.begin(), regions[2].data.end(),
-                           reinterpret_cast<const std::uint8_t*>(written.data()) + 0x600000));
-    EXPECT_EQ(static_cast<std::uint8_t>(written[0x610000]), 0xFF);
 }
 
 } // namespace

@@ -135,12 +135,6 @@ TEST_F(ChipTest, BlockEraseClearsExactlyTheBlockHoldingTheAddress)
     EXPECT_EQ(read(0x30000, 1)[0], 0x00);
 }
 
-TEST_F(ChipTest, StatusReadsWithFillerBytesAnswerTheStatusThroughout)
-{
-    writeEnable();
-    EXPECT_EQ(cycle({0x05, 0, 0, 0}, 2), (Bytes{0x02, 0x02}));
-}
-
 TEST_F(ChipTest, FaultsBusyForEverAndFlippedReadBit)
 {
     chip.flipBitOnRead(0x10, 0x04);
@@ -215,28 +209,6 @@ protected:
     std::unique_ptr<AdapterReceiveBuffer> received = std::make_unique<AdapterReceiveBuffer>();
 };
 
-TEST_F(AdapterTest, DescribesOneDeviceInEachFamilyWithChannelA)
-{
-    std::uint32_t count = 0;
-    ASSERT_EQ(library.channelCountDevices(count), kAdapterOk);
-    EXPECT_EQ(count, 1u);
-    char name[100];
-    char channel[5];
-    std::uint32_t location = 0;
-    std::uint32_t type = 0;
-    ASSERT_EQ(library.channelDescribeDevice(0, name, 100, location, channel, 5, type), kAdapterOk);
-    EXPECT_STREQ(channel, "A");
-    EXPECT_NE(library.channelDescribeDevice(1, name, 100, location, channel, 5, type), kAdapterOk);
-    ASSERT_EQ(library.plainCountDevices(count), kAdapterOk);
-    EXPECT_EQ(count, 1u);
-
-    library.setNoDevice(true);
-    library.channelCountDevices(count);
-    EXPECT_EQ(count, 0u);
-    library.plainCountDevices(count);
-    EXPECT_EQ(count, 0u);
-}
-
 TEST_F(AdapterTest, OpensOnceAtATimeAndOnlyForItsOwnFamilysTransfers)
 {
     const AdapterHandle handle = openChannel();
@@ -268,20 +240,6 @@ TEST_F(AdapterTest, ChargesEachTransferItsBusTime)
     readId(handle);
     // 250 us per call, then 48 bits at 30 MHz: 1.6 us, counted in whole microseconds.
     EXPECT_EQ(clock.nowMicroseconds(), 251u);
-}
-
-TEST_F(AdapterTest, FailsTheNthTransferOfAKindOnceAndCanStopAnswering)
-{
-    const AdapterHandle handle = openChannel();
-    library.failTransfer(TransferKind::ReadIdentification, 2);
-    EXPECT_EQ(readId(handle), kAdapterOk);
-    EXPECT_EQ(readId(handle), kAdapterIoError);
-    EXPECT_EQ(readId(handle), kAdapterOk);
-    library.stopAnsweringFromTransfer(5);
-    EXPECT_EQ(readId(handle), kAdapterOk);
-    EXPECT_EQ(readId(handle), kAdapterIoError);
-    EXPECT_EQ(readId(handle), kAdapterIoError);
-    EXPECT_EQ(library.transferCount(TransferKind::ReadIdentification), 6u);
 }
 
 TEST_F(AdapterTest, RecordsTheReloadLineRisingOnly)
