@@ -1,5 +1,5 @@
 #include "download/flash_image.h"
-#include "download/flash_image_inspection.h"
+#include "download/flash_image_report.h"
 #include "download/table_readers.h"
 
 #include <gtest/gtest.h>

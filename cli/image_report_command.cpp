@@ -6,7 +6,7 @@
 #include "config/channel.h"
 #include "config/number_text.h"
 #include "download/flash_image.h"
-#include "download/flash_image_inspection.h"
+#include "download/flash_image_report.h"
 
 #include <ostream>
 

@@ -1,4 +1,4 @@
-#include "download/flash_image_inspection.h"
+#include "download/flash_image_report.h"
 
 #include "config/channel.h"
 #include "config/number_text.h"
