@@ -1,69 +1,37 @@
-#include "primary/calibration_report.h"
+#include "primary/matrix_file.h"
 #include "primary/primary_apply.h"
-#include "primary/white_point_matrix.h"
 #include "primary_test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace {
 
-// The code rounds its inputs to single precision; the all-double reference below differs
-// from its results by about 1e-7.
-constexpr double kSinglePrecisionInputs = 1e-6;
-constexpr const char* kInvalidMatrix = "Check measured chromaticity values - calculated calibration matrix is invalid.";
-constexpr const char* kNativeReport = "Native Download Matrix \r\n1.000000 0.000000 0.000000 \r\n"
-                                      "0.000000 1.000000 0.000000 \r\n0.000000 0.000000 1.000000 \r\n";
+// D65 download matrices worked out with exact rational arithmetic in python3: the
+// primaries' X = x Y / y, Y, Z = (1 - x - y) Y / y as the columns of P, D = P^-1 * target
+// by Gauss-Jordan elimination, then D scaled to a largest row sum of 1.
+constexpr Matrix3 kBt709OnNonRgbLed{{{0.99993353, 0, 6.64700262e-05},
+                                      {-8.33389259e-05, 0.99964499, -5.53846476e-06},
+                                      {-2.4095245e-05, 0, 0.999504125}}};
+constexpr Matrix3 kBt709OnRgbLed{{{1.34722521, -0.389108787, 0.0128668603},
+                                   {-0.0832442205, 1.05913029, -0.0572284095},
+                                   {-0.0153775693, -0.0618034641, 1.07718103}}};
+// The same with a red luminance of -0.1.
+constexpr Matrix3 kNegativeRedOnRgbLed{{{-2.86420079, 0.827245281, -0.027354945},
+                                         {-0.0832442205, 1.05913029, -0.0572284095},
+                                         {-0.0153775693, -0.0618034641, 1.07718103}}};
 
-struct Primary {
-    double x, y, luminance;
-};
-const std::array<Primary, 3> kBt709{{{0.64, 0.33, 0.2126}, {0.30, 0.60, 0.7152}, {0.15, 0.06, 0.0722}}};
-
-// Plain double arithmetic arranged differently from the code: the primary matrix with
-// X = x Y / y and Z = (1 - x - y) Y / y, Gauss-Jordan elimination with partial pivoting
-// for primaries * D = target, then D scaled to a largest row sum of 1.
-Matrix3 referenceD65(const std::array<Primary, 3>& primaries, const Matrix3& target)
+// The code rounds its inputs to single precision, which moves its results by about 1e-7.
+void expectMatrixNear(const Matrix3& actual, const Matrix3& expected)
 {
-    const double total = primaries[0].luminance + primaries[1].luminance + primaries[2].luminance;
-    double a[3][6];
-    for (int c = 0; c < 3; ++c) {
-        const Primary& p = primaries[c];
-        a[0][c] = p.x * (p.luminance / total) / p.y;
-        a[1][c] = p.luminance / total;
-        a[2][c] = (1.0 - p.x - p.y) * (p.luminance / total) / p.y;
-        for (int r = 0; r < 3; ++r)
-            a[r][3 + c] = target[r][c];
-    }
-    for (int pivot = 0; pivot < 3; ++pivot) {
-        int best = pivot;
-        for (int r = pivot + 1; r < 3; ++r)
-            best = std::fabs(a[r][pivot]) > std::fabs(a[best][pivot]) ? r : best;
-        std::swap(a[pivot], a[best]);
-        const double scale = a[pivot][pivot];
-        for (double& value : a[pivot])
-            value /= scale;
-        for (int r = 0; r < 3; ++r) {
-            const double factor = r == pivot ? 0.0 : a[r][pivot];
-            for (int c = 0; c < 6; ++c)
-                a[r][c] -= factor * a[pivot][c];
-        }
-    }
-    double largest = -INFINITY;
-    for (auto& row : a)
-        largest = std::max(largest, row[3] + row[4] + row[5]);
-    Matrix3 d65{};
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c)
-            d65[r][c] = a[r][3 + c] / largest;
+            EXPECT_NEAR(actual[r][c], expected[r][c], 1e-6) << "[" << r << "][" << c << "]";
     }
-    return d65;
 }
 
 class ApplyTest : public ::testing::Test {
@@ -85,29 +53,29 @@ protected:
     CalibrationMatrices matrices;
 };
 
-TEST_F(ApplyTest, Bt709PrimariesOnANonRgbLedDisplayNeedAlmostNoCorrection)
+TEST_F(ApplyTest, Bt709PrimariesOnBothDisplayTypes)
 {
-    const ApplyResult result = apply(bt709FieldTexts(), DisplayType::NonRgbLed);
-    EXPECT_EQ(result.status.text, "");
-    EXPECT_TRUE(result.saveEnabled);
-    EXPECT_TRUE(result.matricesValid);
-    // Off the diagonal: 0.000066, -0.000083, -0.000006, -0.000024 and two below 5e-7.
-    EXPECT_EQ(result.reportText, "D65 Download Matrix \r\n0.999934 -0.000000 0.000066 \r\n"
-                                 "-0.000083 0.999645 -0.000006 \r\n-0.000024 0.000000 0.999504 \r\n" +
-                                     std::string(kNativeReport));
-    expectMatrixNear(matrices.d65, referenceD65(kBt709, kBt709TargetMatrix), kSinglePrecisionInputs);
-}
-
-TEST_F(ApplyTest, Bt709PrimariesOnAnRgbLedDisplayMapToTheWideTarget)
-{
-    const ApplyResult result = apply(bt709FieldTexts(), DisplayType::RgbLed);
-    EXPECT_EQ(result.reportText, "D65 Download Matrix \r\n1.347225 -0.389109 0.012867 \r\n"
-                                 "-0.083244 1.059130 -0.057228 \r\n-0.015378 -0.061803 1.077181 \r\n" +
-                                     std::string(kNativeReport));
-    expectMatrixNear(matrices.d65, referenceD65(kBt709, kRgbLedTargetMatrix), kSinglePrecisionInputs);
-    const Matrix3& d = matrices.d65;
-    EXPECT_TRUE(isClose(d[2][0] + d[2][1] + d[2][2], 1.0, 1e-15)); // the largest row sum
-    EXPECT_LT(d[0][0] + d[0][1] + d[0][2], 1.0);
+    // Non-RGB LED needs almost no correction: two elements below 5e-7, one of them negative.
+    // In the matrix file values below 1e-4 take the exponent form with three exponent digits.
+    const std::tuple<DisplayType, Matrix3, const char*, const char*> cases[]{
+        {DisplayType::NonRgbLed, kBt709OnNonRgbLed,
+         "0.999934 -0.000000 0.000066 \r\n-0.000083 0.999645 -0.000006 \r\n-0.000024 0.000000 0.999504 \r\n",
+         "0.999934 -2.36131e-008 6.64572e-005\r\n-8.33637e-005 0.999645 -5.52956e-006\r\n"
+         "-2.40938e-005 5.00412e-008 0.999504\r\n"},
+        {DisplayType::RgbLed, kBt709OnRgbLed,
+         "1.347225 -0.389109 0.012867 \r\n-0.083244 1.059130 -0.057228 \r\n-0.015378 -0.061803 1.077181 \r\n",
+         "1.34723 -0.389109 0.0128668\r\n-0.0832443 1.05913 -0.0572284\r\n-0.0153776 -0.0618034 1.07718\r\n"}};
+    for (const auto& [displayType, expected, reportRows, fileRows] : cases) {
+        SCOPED_TRACE(reportRows);
+        const ApplyResult result = apply(bt709FieldTexts(), displayType);
+        EXPECT_EQ(result.status.text, "");
+        EXPECT_TRUE(result.saveEnabled && result.matricesValid);
+        EXPECT_EQ(result.reportText, "D65 Download Matrix \r\n" + std::string(reportRows) +
+                                         "Native Download Matrix \r\n1.000000 0.000000 0.000000 \r\n"
+                                         "0.000000 1.000000 0.000000 \r\n0.000000 0.000000 1.000000 \r\n");
+        EXPECT_EQ(matrixFileText(matrices), "1 0 0\r\n0 1 0\r\n0 0 1\r\n" + std::string(fileRows));
+        expectMatrixNear(matrices.d65, expected);
+    }
 }
 
 TEST_F(ApplyTest, OnlyTheRatiosOfTheLuminancesMatterWhateverTheirSign)
@@ -116,125 +84,90 @@ TEST_F(ApplyTest, OnlyTheRatiosOfTheLuminancesMatterWhateverTheirSign)
     EXPECT_EQ(apply(withLuminances("21.26", "71.52", "7.22")).reportText, reference);
     EXPECT_EQ(apply(withLuminances("-21.26", "-71.52", "-7.22")).reportText, reference);
 
-    const ApplyResult mixed = apply(withLuminances("-0.1", "0.7152", "0.0722"));
-    EXPECT_EQ(mixed.status.text, "");
-    expectMatrixNear(matrices.d65, referenceD65({{{0.64, 0.33, -0.1}, kBt709[1], kBt709[2]}}, kRgbLedTargetMatrix),
-                     kSinglePrecisionInputs);
+    EXPECT_EQ(apply(withLuminances("-0.1", "0.7152", "0.0722")).status.text, "");
+    expectMatrixNear(matrices.d65, kNegativeRedOnRgbLed);
 }
 
 TEST_F(ApplyTest, InputChecksStopTheRunAndKeepTheLastMatrices)
 {
-    const ApplyResult good = apply(bt709FieldTexts());
+    apply(bt709FieldTexts());
     const Matrix3 goodMatrix = matrices.d65;
-    std::vector<std::pair<FieldTexts, const char*>> cases{
-        {withLuminances("0", "0", "0"), "Invalid Luminance values"},
-        {withLuminances("1", "-1", "0"), "Invalid Luminance values"},
-    };
     // Since z is derived, only values that are not finite or huge fail the chromaticity
-    // checks, red first.
-    for (const auto& [red, green, blue, message] : std::vector<std::tuple<const char*, const char*, const char*, const char*>>{
-             {"nan", "0.30", "0.15", "Invalid Red values"},
+    // checks, red first; the luminances (all 0 here) are checked after them.
+    for (const auto& [red, green, blue, message] : std::vector<std::array<const char*, 4>>{
+             {"0.64", "0.30", "0.15", "Invalid Luminance values"},
+             {"inf", "nan", "0", "Invalid Red values"},
              {"0.64", "1e30", "0.15", "Invalid Green values"},
-             {"0.64", "0.30", "-inf", "Invalid Blue values"},
-             {"inf", "nan", "0", "Invalid Red values"}}) {
+             {"0.64", "0.30", "-inf", "Invalid Blue values"}}) {
         FieldTexts texts = withLuminances("0", "0", "0");
         texts[0].x = red;
         texts[1].x = green;
         texts[2].x = blue;
-        cases.emplace_back(texts, message);
-    }
-    for (const auto& [texts, message] : cases) {
         const ApplyResult result = apply(texts);
-        EXPECT_EQ(result.status.text, message) << texts[0].x << " " << texts[1].x << " " << texts[2].x;
-        EXPECT_TRUE(result.status.error);
-        EXPECT_FALSE(result.saveEnabled);
-        EXPECT_TRUE(result.matricesValid);
-        EXPECT_EQ(result.reportText, good.reportText);
+        EXPECT_EQ(result.status.text, message) << red << " " << green << " " << blue;
+        EXPECT_TRUE(result.status.error && !result.saveEnabled && result.matricesValid);
         EXPECT_EQ(matrices.d65, goodMatrix);
     }
 }
 
-TEST_F(ApplyTest, UndefinedMatricesAreReportedAndLeaveSaveEnabled)
+TEST_F(ApplyTest, UndefinedMatricesAreReportedKeepTheLastOnesAndLeaveSaveEnabled)
 {
-    // x = y = 0 makes 0/0 in the measured matrix and y = 0 alone infinities; extreme
-    // values can pass every check and still leave no usable largest row sum. None of
-    // them may reach the matrix file.
+    // x = y = 0 makes 0/0 in the measured matrix and y = -0 infinities; extreme values can
+    // pass every check and still leave no usable largest row sum. None of them may reach
+    // the matrix file.
     FieldTexts undefined = bt709FieldTexts();
-    undefined[0].x = "0";
-    undefined[0].y = "0";
+    undefined[0].x = undefined[0].y = "0";
     FieldTexts infinite = bt709FieldTexts();
     infinite[1].y = "-0";
-    const FieldTexts noRowSum = makeFieldTexts({"0.6", "-1", "0.3"}, {"1e-45", "2", "0.33"}, {"0.3", "0.5", "0.33"});
+    const FieldTexts noRowSum{{{"0.6", "-1", "0.3"}, {"1e-45", "2", "0.33"}, {"0.3", "0.5", "0.33"}}};
 
-    ApplyResult result = apply(undefined);
-    EXPECT_EQ(result.status.text, kInvalidMatrix);
-    EXPECT_TRUE(result.saveEnabled);
-    EXPECT_FALSE(result.matricesValid);
+    EXPECT_EQ(apply(undefined).reportText, "");
     EXPECT_FALSE(matrices.computed);
-    EXPECT_EQ(result.reportText, "");
-
-    const ApplyResult good = apply(bt709FieldTexts());
-    const Matrix3 goodMatrix = matrices.d65;
+    const std::string goodReport = apply(bt709FieldTexts()).reportText;
     for (const FieldTexts& texts : {undefined, infinite, noRowSum}) {
-        result = apply(texts);
-        EXPECT_EQ(result.status.text, kInvalidMatrix);
-        EXPECT_FALSE(matrices.valid);
-        EXPECT_FALSE(result.triangle);
-        EXPECT_EQ(matrices.d65, goodMatrix);
-        EXPECT_EQ(result.reportText, good.reportText);
+        const ApplyResult result = apply(texts);
+        EXPECT_EQ(result.status.text, "Check measured chromaticity values - calculated calibration matrix is invalid.");
+        EXPECT_TRUE(result.saveEnabled);
+        EXPECT_FALSE(result.matricesValid || result.triangle);
+        EXPECT_EQ(result.reportText, goodReport);
     }
 }
 
 TEST_F(ApplyTest, TextsThatAreNotNumbersCountAsZeroFirstAndKeepTheirValueLater)
 {
-    FieldTexts zero = bt709FieldTexts();
-    zero[1].x = "0";
-    FieldTexts empty = bt709FieldTexts();
-    empty[1].x = "";
-    const std::string zeroReport = apply(zero).reportText;
-    ASSERT_NE(zeroReport, "");
-    MeasuredPrimaries fresh;
-    CalibrationMatrices freshMatrices;
-    EXPECT_EQ(applyPrimaryCalibration(empty, DisplayType::RgbLed, fresh, freshMatrices).reportText, zeroReport);
+    FieldTexts texts = bt709FieldTexts();
+    texts[1].x = "";
+    const std::string emptyReport = apply(texts).reportText;
+    ASSERT_NE(emptyReport, "");
+    texts[1].x = "0";
+    EXPECT_EQ(apply(texts).reportText, emptyReport);
 
     const std::string bt709Report = apply(bt709FieldTexts()).reportText;
-    FieldTexts unreadable = bt709FieldTexts();
-    unreadable[1].x = ".";
-    unreadable[2].y = "abc";
-    unreadable[0].x = "  0.64 cd"; // what follows the number is ignored
-    EXPECT_EQ(apply(unreadable).reportText, bt709Report);
+    texts = bt709FieldTexts();
+    texts[1].x = ".";
+    texts[2].y = "abc";
+    texts[0].x = "  0.64 cd"; // what follows the number is ignored
+    EXPECT_EQ(apply(texts).reportText, bt709Report);
 }
 
 TEST_F(ApplyTest, TriangleUsesTheLatestChromaticitiesWhileTheMatricesAreValid)
 {
-    const ApplyResult result = apply(bt709FieldTexts());
-    ASSERT_TRUE(result.triangle);
     // On the chart's HDTV circles; drawn red-green, green-blue, red-blue.
-    const auto lines = result.triangle->lines();
-    EXPECT_EQ(lines[0], std::make_pair(FieldPixel{323, 265}, FieldPixel{176, 154}));
-    EXPECT_EQ(lines[1], std::make_pair(FieldPixel{176, 154}, FieldPixel{111, 376}));
-    EXPECT_EQ(lines[2], std::make_pair(FieldPixel{323, 265}, FieldPixel{111, 376}));
+    const FieldPixel red{323, 265}, green{176, 154}, blue{111, 376};
+    const std::array<std::pair<FieldPixel, FieldPixel>, 3> lines{{{red, green}, {green, blue}, {red, blue}}};
+    EXPECT_EQ(apply(bt709FieldTexts()).triangle.value().lines(), lines);
 
     FieldTexts moved = withLuminances("0", "0", "0");
     moved[0].x = "0.7";
     moved[0].y = "0.3";
     // 47 + trunc(346 * 0.7 / 0.8) = 349, 400 - trunc(370 * 0.3 / 0.9) = 277.
-    EXPECT_EQ(apply(moved).triangle->corners[0], (FieldPixel{349, 277}));
+    EXPECT_EQ(apply(moved).triangle.value().corners[0], (FieldPixel{349, 277}));
     // Far off the chart a corner stays drawable; one that is not finite has no place.
     moved[0].x = "-1e30";
-    const int farLeft = apply(moved).triangle->corners[0].x;
+    const int farLeft = apply(moved).triangle.value().corners[0].x;
     EXPECT_TRUE(farLeft < 0 && farLeft > -100000) << farLeft;
     moved[0].x = "inf";
     EXPECT_FALSE(apply(moved).triangle);
-}
-
-TEST(CalibrationReportTest, TinyNegativeElementsKeepTheirSign)
-{
-    CalibrationMatrices matrices;
-    matrices.d65 = {{{1.0, -4e-7, 2.5e-7}, {-0.5, 0.25, 1e-7}, {0.0, -1e-9, 0.9999996}}};
-    EXPECT_EQ(calibrationReportText(matrices), "D65 Download Matrix \r\n1.000000 -0.000000 0.000000 \r\n"
-                                               "-0.500000 0.250000 0.000000 \r\n0.000000 -0.000000 1.000000 \r\n" +
-                                                   std::string(kNativeReport));
 }
 
 } // namespace

@@ -1,46 +1,37 @@
 #pragma once
 
-// Shared inputs and comparisons of the primary calibration tests.
+// Shared inputs of the primary calibration tests.
 
 #include "primary/primary_types.h"
+#include "support/store_file.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <iomanip>
-#include <sstream>
 #include <string>
-
-// Field texts from red, green and blue {x, y, Y} triples.
-inline FieldTexts makeFieldTexts(const PrimaryFieldTexts& red, const PrimaryFieldTexts& green,
-                                 const PrimaryFieldTexts& blue)
-{
-    return {red, green, blue};
-}
 
 // ITU-R BT.709 primaries, luminances of a D65 white (the "Y" row of the BT.709 matrix).
 inline FieldTexts bt709FieldTexts()
 {
-    return makeFieldTexts({"0.64", "0.33", "0.2126"}, {"0.30", "0.60", "0.7152"}, {"0.15", "0.06", "0.0722"});
+    return {{{"0.64", "0.33", "0.2126"}, {"0.30", "0.60", "0.7152"}, {"0.15", "0.06", "0.0722"}}};
 }
 
-// Mixed absolute / relative closeness; NaN is never close to anything.
-inline ::testing::AssertionResult isClose(double actual, double expected, double tolerance)
-{
-    const double error = std::fabs(actual - expected);
-    if (error <= tolerance * std::max(1.0, std::fabs(expected)))
-        return ::testing::AssertionSuccess();
-    std::ostringstream message;
-    message << std::setprecision(17) << "actual " << actual << ", expected " << expected << ", error " << error
-            << " > tolerance " << tolerance;
-    return ::testing::AssertionFailure() << message.str();
-}
+// The matrix file of those primaries on an RGB LED display.
+inline constexpr const char* kRgbLedMatrixFile = "1 0 0\r\n0 1 0\r\n0 0 1\r\n"
+                                                 "1.34723 -0.389109 0.0128668\r\n"
+                                                 "-0.0832443 1.05913 -0.0572284\r\n"
+                                                 "-0.0153776 -0.0618034 1.07718\r\n";
 
-inline void expectMatrixNear(const Matrix3& actual, const Matrix3& expected, double tolerance)
+// A store file of a complete installation whose matrix path, flag and install directory
+// each test chooses.
+inline std::string primaryStoreText(const std::string& installDirectory, const std::string& matrixCurrent,
+                                    const std::string& currentValid)
 {
-    for (int row = 0; row < 3; ++row) {
-        for (int column = 0; column < 3; ++column)
-            EXPECT_TRUE(isClose(actual[row][column], expected[row][column], tolerance))
-                << "element [" << row << "][" << column << "]";
-    }
+    StoreFileText store;
+    store.key("").value("install directory", installDirectory);
+    store.key("Matrix").value("Current", matrixCurrent).value("Current Valid", currentValid)
+        .value("Default", installDirectory + "/default_matrix.txt");
+    for (const char* key : {"First1D\\Default", "Second1D\\Default", "Second1D\\Current"})
+        store.key(key).value("Red", "/l/r.txt").value("Green", "/l/g.txt").value("Blue", "/l/b.txt");
+    store.key("Second1D\\Current").value("ValidRed", "false").value("ValidGreen", "false").value("ValidBlue", "false");
+    store.key("StepWedge").value("steps", "0~128~255");
+    store.key("ColorTable\\Display Type").value("Velvane Orlam LED Projector", "Orlam");
+    return store.text();
 }
