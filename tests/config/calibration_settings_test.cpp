@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 // A complete store as an installation leaves it.
@@ -66,13 +68,11 @@ TEST_F(SettingsTest, CompleteStoreLoadsEveryField)
     EXPECT_EQ(settings.displayType, "Orlam");
     EXPECT_TRUE(settings.displayTypeTree.roots.empty()) << "the tree is filled only on request";
 
-    bool valid = false;
-    ASSERT_TRUE(settings.getLinearityValid(Channel::Red, valid));
-    EXPECT_TRUE(valid);
-    ASSERT_TRUE(settings.getLinearityValid(Channel::Green, valid));
-    EXPECT_FALSE(valid);
-    ASSERT_TRUE(settings.getLinearityValid(Channel::Blue, valid));
-    EXPECT_TRUE(valid);
+    // "true", "FALSE" and "yes" in the store.
+    std::array<bool, 3> valid{false, true, false};
+    for (const Channel channel : kAllChannels)
+        EXPECT_TRUE(settings.getLinearityValid(channel, valid[channelIndex(channel)])) << channelName(channel);
+    EXPECT_EQ(valid, (std::array<bool, 3>{true, false, true}));
 
     std::string path = "kept:";
     ASSERT_TRUE(settings.getDownloadParametersPath(path));
@@ -125,12 +125,7 @@ TEST_F(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
     }
     // A missing LUT key fails the load.
     {
-        StoreFileText text;
-        text.key("Second1D\\Default").value("Red", "r").value("Green", "g").value("Blue", "b");
-        text.key("Second1D\\Current").value("Red", "r").value("Green", "g").value("Blue", "b")
-            .value("ValidRed", "false").value("ValidGreen", "false").value("ValidBlue", "false");
-        text.key("StepWedge").value("steps", "0~255");
-        CalibrationSettings settings(storeWith(text.text()));
+        CalibrationSettings settings(storeWith(replaced(tolerated.text(), "\\First1D\\Default]", "\\Elsewhere]")));
         EXPECT_FALSE(settings.load());
         EXPECT_EQ(settings.stepList, "0~255~");
     }
@@ -138,10 +133,7 @@ TEST_F(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
 
 TEST_F(SettingsTest, MissingStepWedgeStopsBeforeTheDisplayType)
 {
-    std::string text = completeStore().text();
-    const std::string section = "[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\StepWedge]";
-    text.replace(text.find(section), section.size(), "[HKEY_CURRENT_USER\\Software\\Other]");
-    CalibrationSettings settings(storeWith(text));
+    CalibrationSettings settings(storeWith(replaced(completeStore().text(), "\\StepWedge]", "\\Elsewhere]")));
     EXPECT_FALSE(settings.load(true));
     EXPECT_TRUE(settings.stepList.empty());
     EXPECT_TRUE(settings.displayType.empty());
@@ -169,13 +161,10 @@ TEST_F(SettingsTest, UnreadableStoreFailsTheLoadQuietly)
 
 TEST(ParseFlag, OnlyFalseInAnyCaseIsFalse)
 {
-    EXPECT_FALSE(parseFlag("false"));
-    EXPECT_FALSE(parseFlag("FaLsE"));
-    EXPECT_TRUE(parseFlag("False "));
-    EXPECT_TRUE(parseFlag("true"));
-    EXPECT_TRUE(parseFlag("TRUE"));
-    EXPECT_TRUE(parseFlag("yes"));
-    EXPECT_TRUE(parseFlag("0"));
+    for (const char* text : {"false", "FaLsE"})
+        EXPECT_FALSE(parseFlag(text)) << text;
+    for (const char* text : {"False ", "true", "TRUE", "yes", "0"})
+        EXPECT_TRUE(parseFlag(text)) << text;
 }
 
 TEST_F(SettingsTest, FlagsAreWrittenAndReadBack)
@@ -201,24 +190,15 @@ TEST_F(SettingsTest, CatalogueReaders)
     CalibrationSettings settings(storeWith(completeStore().text()));
     ASSERT_TRUE(settings.load());
 
+    // Readers append to their output.
     std::string out = "x";
     EXPECT_TRUE(settings.readTableFileName("Orlam", "Cinema", "1", out));
-    EXPECT_EQ(out, "x/t/c1.txt") << "readers append";
-    out.clear();
     EXPECT_TRUE(settings.readOsdNativeFileName("Orlam", "Cinema", "2", out));
-    EXPECT_EQ(out, "/t/n2.bin");
-    out.clear();
     EXPECT_TRUE(settings.readOsdD65FileName("Orlam", "Cinema", "7", out));
-    EXPECT_EQ(out, "/t/d7.bin");
-    out.clear();
     EXPECT_TRUE(settings.readTableDescription("Orlam", "Cinema", out));
-    EXPECT_EQ(out, "Cinema tables");
-    out.clear();
     EXPECT_TRUE(settings.readDisplayTypeDescription("Aster", out));
-    EXPECT_EQ(out, "An LCD");
-    out.clear();
     EXPECT_TRUE(settings.readCatalogueDescription(out));
-    EXPECT_EQ(out, "All types");
+    EXPECT_EQ(out, "x" "/t/c1.txt" "/t/n2.bin" "/t/d7.bin" "Cinema tables" "An LCD" "All types");
 
     // A missing value in a key that opens fails; a key that does not open succeeds untouched.
     out = "same";
@@ -273,12 +253,10 @@ TEST_F(SettingsTest, DisplayTypeDifferingOnlyInCaseKeepsItsPlace)
 
 TEST_F(SettingsTest, EmptyCatalogueGivesNoTree)
 {
-    StoreFileText text = completeStore();
-    std::string plain = text.text();
     // Drop every display type below the catalogue key.
-    auto cut = plain.find("\r\n[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\ColorTable\\Display Type\\");
-    plain.erase(cut);
-    CalibrationSettings settings(storeWith(plain + "\r\n"));
+    std::string text = completeStore().text();
+    text.erase(text.find("\r\n[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\ColorTable\\Display Type\\"));
+    CalibrationSettings settings(storeWith(text + "\r\n"));
     ASSERT_TRUE(settings.load(true));
     EXPECT_EQ(settings.displayTypeTree.configuredDisplayType, "Orlam");
     EXPECT_TRUE(settings.displayTypeTree.roots.empty());

@@ -14,35 +14,21 @@
 
 namespace {
 
-struct GeneralCase {
-    double value;
-    const char* text;
-};
+constexpr double kInf = std::numeric_limits<double>::infinity();
 
 // Expected texts are Python's "%g" with the exponent widened to three digits.
-const GeneralCase kGeneralCases[] = {
+const std::pair<double, const char*> kGeneralCases[] = {
     {1.5e-5, "1.5e-005"},
     {2.36131e-8, "2.36131e-008"},
     {-1.2e-5, "-1.2e-005"},
     {0.016642190470239748, "0.0166422"}, // (1/8191)^(1/2.2)
-    {1e6, "1e+006"},
     {100000.0, "100000"},
-    {999999.4, "999999"},
     {999999.5, "1e+006"}, // rounding carries into the exponent form
-    {0.0001, "0.0001"},
-    {9.999995e-5, "0.0001"},
-    {1e-5, "1e-005"},
+    {9.999995e-5, "0.0001"}, // ... and out of it
     {0.9999995, "1"},
-    {0.99999949, "0.999999"},
-    {1e20, "1e+020"},
-    {123456789.0, "1.23457e+008"},
-    {0.30000000000000004, "0.3"},
     {1e-300, "1e-300"},
-    {1.7976931348623157e308, "1.79769e+308"},
-    {0.0, "0"},
     {-0.0, "-0"},
-    {std::numeric_limits<double>::infinity(), "inf"},
-    {-std::numeric_limits<double>::infinity(), "-inf"},
+    {-kInf, "-inf"},
     {std::numeric_limits<double>::quiet_NaN(), "nan"},
 };
 
@@ -56,68 +42,52 @@ struct FixedCase {
 const FixedCase kFixedCases[] = {
     {0.152, 8, 4, "  0.1520"},
     {12345.6789, 8, 4, "12345.6789"}, // wider than the field: never cut
-    {0.125, 1, 2, "0.12"},            // exact binary half: to even
+    {0.125, 1, 2, "0.12"},            // exact binary halves: to even
     {0.375, 1, 2, "0.38"},
     {2.675, 1, 2, "2.67"},            // the double lies just below 2.675
     {1.0 / 3.0, 0, 6, "0.333333"},
-    {-2.5, 7, 4, "-2.5000"},
     {-0.00004, 8, 4, " -0.0000"},
-    {0.5, 0, 0, "0"},
     {1.5, 0, 0, "2"},
 };
 
 struct ParseCase {
     const char* text;
-    bool ok;
     double value;
     std::size_t consumed;
 };
 
 const ParseCase kParseCases[] = {
-    {" +1.5e3xyz", true, 1500.0, 7},
-    {".5", true, 0.5, 2},
-    {"5.", true, 5.0, 2},
-    {"-0.25", true, -0.25, 5},
-    {"1e", true, 1.0, 1},    // an exponent without digits is not part of the number
-    {"1e+", true, 1.0, 1},
-    {"1,5", true, 1.0, 1},   // a comma is never a decimal separator
-    {"\t\n\v\f\r 42", true, 42.0, 8},
-    {"1e400", true, std::numeric_limits<double>::infinity(), 5},
-    {"-1e400", true, -std::numeric_limits<double>::infinity(), 6},
-    {"1e-400", true, 0.0, 6},
-    {"0.0000001e-320", true, 0.0, 14},
-    {"Infinity", true, std::numeric_limits<double>::infinity(), 8},
-    {"-INF", true, -std::numeric_limits<double>::infinity(), 4},
-    {"-", false, 0, 0},
-    {"+", false, 0, 0},
-    {".", false, 0, 0},
-    {"abc", false, 0, 0},
-    {"", false, 0, 0},
-    {"   ", false, 0, 0},
-    {"+-5", false, 0, 0},
-    {"--5", false, 0, 0},
-    {"x1", false, 0, 0},
+    {" +1.5e3xyz", 1500.0, 7},
+    {".5", 0.5, 2},
+    {"5.", 5.0, 2},
+    {"1e+", 1.0, 1},   // an exponent without digits is not part of the number
+    {"1,5", 1.0, 1},   // a comma is never a decimal separator
+    {"\t\n\v\f\r 42", 42.0, 8},
+    {"-1e400", -kInf, 6},
+    {"1e-400", 0.0, 6},
+    {"Infinity", kInf, 8},
 };
 
 void expectFormatsAndParses()
 {
-    for (const auto& c : kGeneralCases)
-        EXPECT_EQ(formatGeneral(c.value), c.text) << "value " << c.value;
+    for (const auto& [value, text] : kGeneralCases)
+        EXPECT_EQ(formatGeneral(value), text) << "value " << value;
     for (const auto& c : kFixedCases)
         EXPECT_EQ(formatFixed(c.value, c.width, c.precision), c.text)
             << "value " << c.value << " width " << c.width << " precision " << c.precision;
 
     for (const auto& c : kParseCases) {
         SCOPED_TRACE(std::string("text \"") + c.text + "\"");
-        double value = -7.0;
+        double value = 0;
         std::size_t consumed = 999;
-        ASSERT_EQ(parseLeadingDouble(c.text, value, &consumed), c.ok);
-        if (!c.ok) {
-            EXPECT_EQ(value, -7.0) << "a failed parse must leave the value alone";
-            continue;
-        }
+        ASSERT_TRUE(parseLeadingDouble(c.text, value, &consumed));
         EXPECT_EQ(value, c.value);
         EXPECT_EQ(consumed, c.consumed);
+    }
+    for (const char* text : {"-", ".", "", "   ", "+-5"}) {
+        double value = -7.0;
+        EXPECT_FALSE(parseLeadingDouble(text, value)) << "text \"" << text << "\"";
+        EXPECT_EQ(value, -7.0) << "a failed parse must leave the value alone";
     }
     double nan = 0;
     ASSERT_TRUE(parseLeadingDouble(" nan(123)x", nan));
@@ -203,32 +173,22 @@ TEST(NumberText, FloatParseRoundsOnceFromDecimal)
     ASSERT_TRUE(parseLeadingFloat("1.00000005960464477539062500001", value, &consumed));
     EXPECT_EQ(value, std::nextafter(1.0f, 2.0f));
     EXPECT_EQ(consumed, 31u);
-
     ASSERT_TRUE(parseLeadingFloat(" -1e39", value));
     EXPECT_EQ(value, -std::numeric_limits<float>::infinity());
-    ASSERT_TRUE(parseLeadingFloat("1e-50", value));
-    EXPECT_EQ(value, 0.0f);
-    ASSERT_TRUE(parseLeadingFloat("0.152", value));
-    EXPECT_EQ(value, 0.152f);
-    value = 3.0f;
-    EXPECT_FALSE(parseLeadingFloat("e5", value));
-    EXPECT_EQ(value, 3.0f);
 }
 
-TEST(NumberText, IntegerTextsAsAtoiReadsThem)
+TEST(NumberText, IntegerTextsAsAtoiReadsThemWithoutOverflow)
 {
-    EXPECT_EQ(parseLeadingInteger("  -12abc"), -12);
-    EXPECT_EQ(parseLeadingInteger("+7"), 7);
-    EXPECT_EQ(parseLeadingInteger("3.9"), 3);
-    EXPECT_EQ(parseLeadingInteger("abc"), 0);
-    EXPECT_EQ(parseLeadingInteger("- 5"), 0);
-    EXPECT_EQ(parseLeadingInteger(""), 0);
-    EXPECT_EQ(parseLeadingInteger("9223372036854775807"), std::numeric_limits<long long>::max());
-    EXPECT_EQ(parseLeadingInteger("9223372036854775808"), std::numeric_limits<long long>::max());
-    EXPECT_EQ(parseLeadingInteger("-9223372036854775808"), std::numeric_limits<long long>::min());
-    EXPECT_EQ(parseLeadingInteger("-99999999999999999999999"), std::numeric_limits<long long>::min());
+    constexpr long long kMax = std::numeric_limits<long long>::max();
+    constexpr long long kMin = std::numeric_limits<long long>::min();
+    const std::pair<const char*, long long> cases[] = {
+        {"  -12abc", -12}, {"+7", 7}, {"3.9", 3}, {"- 5", 0}, {"", 0},
+        {"9223372036854775807", kMax}, {"9223372036854775808", kMax},
+        {"-9223372036854775808", kMin}, {"-99999999999999999999999", kMin},
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(parseLeadingInteger(text), value) << "text \"" << text << "\"";
 
-    EXPECT_EQ(formatInteger(0), "0");
     EXPECT_EQ(formatInteger(-42), "-42");
-    EXPECT_EQ(formatInteger(std::numeric_limits<long long>::min()), "-9223372036854775808");
+    EXPECT_EQ(formatInteger(kMin), "-9223372036854775808");
 }

@@ -47,16 +47,6 @@ std::string utf16Ascii(std::string_view text)
     return bytes;
 }
 
-std::vector<std::string> splitCrlf(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    EXPECT_EQ(start, text.size()) << "text after the last CR LF";
-    return lines;
-}
-
 TEST(RegistryFileValues, ReportBytesAsTheRegistryDoes)
 {
     const RegistryFile file = parsed(crlfLines({
@@ -79,34 +69,12 @@ TEST(RegistryFileValues, ReportBytesAsTheRegistryDoes)
     EXPECT_EQ(file.valueBytes(kKey, "empty"), "\0"s);
     EXPECT_EQ(file.valueBytes(kKey, ""), "default\0"s);
     EXPECT_EQ(file.valueBytes(kKey, "steps"), "0\0" "16\0" "32\0" "\0"s);
-    EXPECT_EQ(file.valueBytes(kKey, "steps")->size(), 9u); // 2 + 3 + 3 + the final zero
     EXPECT_EQ(file.valueBytes(kKey, "expand"), "%A%\0"s);
     EXPECT_EQ(file.valueBytes(kKey, "noZero"), "AB");
     EXPECT_EQ(file.valueBytes(kKey, "count"), "\x40\xE2\x01\x00"s); // 123456 = 0x0001E240
     EXPECT_EQ(file.valueBytes(kKey, "blob"), "\xDE\xAD\xBE\xEF");
     EXPECT_EQ(file.valueBytes(kKey, "none"), "");
     EXPECT_EQ(file.valueBytes(kKey, "missing"), std::nullopt);
-}
-
-TEST(RegistryFileValues, NamesAndPathsIgnoreLetterCase)
-{
-    const RegistryFile file = parsed(crlfLines({"REGEDIT4", "", "[" + kKey + "\\Matrix]", R"("Current Valid"="true")"}));
-    const std::string upper = "HKEY_CURRENT_USER\\SOFTWARE\\QUILLOMAR\\VELVANE CHROMIX APPLICATION\\matrix";
-    EXPECT_TRUE(file.hasKey(upper));
-    EXPECT_EQ(file.valueBytes(upper, "CURRENT VALID"), "true\0"s);
-}
-
-TEST(RegistryFileValues, Regedit4KeepsTextDataNarrow)
-{
-    const RegistryFile file = parsed(crlfLines({
-        "REGEDIT4",
-        "",
-        "[" + kKey + "]",
-        R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)",
-        R"("name"="M)" "\xC3\xBC" R"(ller")",
-    }));
-    EXPECT_EQ(file.valueBytes(kKey, "steps"), "0\0" "16\0" "32\0" "\0"s);
-    EXPECT_EQ(file.valueBytes(kKey, "name"), "M\xC3\xBCller\0"s);
 }
 
 TEST(RegistryFileKeys, ImplicitKeysDeletionsAndSubKeyOrder)
@@ -123,20 +91,20 @@ TEST(RegistryFileKeys, ImplicitKeysDeletionsAndSubKeyOrder)
         "[-" + kKey + "\\ColorTable\\Display Type\\Gamma]",
         "[" + kKey + "\\Old]",
         R"("kept"="no")",
-        R"("dropped"="yes")",
-        R"("dropped"=-)",
         "[-" + kKey + "\\Old]",
         "[" + kKey + "\\Old\\Child]",
         "[" + kKey + "\\Matrix]",
         R"("Current"="a")",
+        R"("Gone"="x")",
         "[" + kKey + "\\matrix]",
         R"("current"="b")",
+        R"("GONE"=-)",
     }));
+    const std::string upperMatrix = "HKEY_CURRENT_USER\\SOFTWARE\\QUILLOMAR\\VELVANE CHROMIX APPLICATION\\MATRIX";
     const std::string catalogue = kKey + "\\ColorTable\\Display Type";
     // Upper-case order, as the registry enumerates: letters before "_".
     EXPECT_EQ(file.subKeyNames(catalogue), (std::vector<std::string>{"Alpha", "beta", "_under"}));
     EXPECT_TRUE(file.hasKey(catalogue + "\\beta")) << "named only as part of a deeper key";
-    EXPECT_TRUE(file.hasKey(kKey + "\\ColorTable"));
     EXPECT_FALSE(file.hasKey(catalogue + "\\gamma"));
     EXPECT_EQ(file.valueBytes(catalogue + "\\gamma", "description"), std::nullopt);
 
@@ -145,17 +113,10 @@ TEST(RegistryFileKeys, ImplicitKeysDeletionsAndSubKeyOrder)
     EXPECT_EQ(file.valueBytes(kKey + "\\Old", "kept"), std::nullopt);
     EXPECT_EQ(file.subKeyNames(kKey + "\\Old"), std::vector<std::string>{"Child"});
 
-    // The later section of the same key decides.
-    EXPECT_EQ(file.valueBytes(kKey + "\\Matrix", "Current"), "b\0"s);
+    // Paths and names ignore letter case; the later section of the same key decides.
+    EXPECT_EQ(file.valueBytes(upperMatrix, "CURRENT"), "b\0"s);
+    EXPECT_EQ(file.valueBytes(kKey + "\\Matrix", "Gone"), std::nullopt);
     EXPECT_EQ(file.subKeyNames(kKey), (std::vector<std::string>{"ColorTable", "Matrix", "Old"}));
-    EXPECT_FALSE(file.hasKey(kKey + "\\Missing"));
-    EXPECT_TRUE(file.subKeyNames(kKey + "\\Missing").empty());
-}
-
-TEST(RegistryFileKeys, DeletedValueIsAbsent)
-{
-    const RegistryFile file = parsed(crlfLines({"REGEDIT4", "[" + kKey + "]", R"("a"="1")", R"("A"=-)"}));
-    EXPECT_EQ(file.valueBytes(kKey, "a"), std::nullopt);
 }
 
 TEST(RegistryFileParse, RejectsWhatIsNotARegistryFileWithTheLine)
@@ -171,8 +132,6 @@ TEST(RegistryFileParse, RejectsWhatIsNotARegistryFileWithTheLine)
     EXPECT_EQ(parseError(header + key + R"("a"="x" junk)"), "line 3: unexpected text after the closing quote");
     EXPECT_EQ(parseError(header + key + R"("a" "x")"), "line 3: expected \"=\" after the value name");
     EXPECT_EQ(parseError(header + key + "\"a\"=hex:01,\\\r\n  0g\r\n"), "line 3: bad hex byte \"0g\"");
-    EXPECT_EQ(parseError(header + key + "\"a\"=hex:01,,02\r\n"), "line 3: bad hex byte \"\"");
-    EXPECT_EQ(parseError(header + key + "\"a\"=hex:123\r\n"), "line 3: bad hex byte \"123\"");
     EXPECT_EQ(parseError(header + key + "\"a\"=hex:01,\\"), "line 3: the hex value continues past the end of the file");
     EXPECT_EQ(parseError(header + key + "\"a\"=hex(7):30,00,00\r\n"), "line 3: odd number of bytes in a UTF-16 text value");
     EXPECT_EQ(parseError(header + key + "\"a\"=dword:123456789\r\n"), "line 3: bad dword value \"dword:123456789\"");
@@ -183,9 +142,9 @@ TEST(RegistryFileParse, RejectsWhatIsNotARegistryFileWithTheLine)
     EXPECT_EQ(parseError("\xFF\xFE" "W\0\x00\xD8"s), "the file starts as UTF-16 text but is not valid UTF-16");
 }
 
-TEST(RegistryFileEdit, ReplacesTheValueLineInPlaceAndKeepsTheRest)
+TEST(RegistryFileEdit, ChangesOnlyTheLinesOfTheValuesItSets)
 {
-    const std::vector<std::string> original = {
+    RegistryFile file = parsed(crlfLines({
         "Windows Registry Editor Version 5.00",
         "",
         "; kept comment   ",
@@ -193,84 +152,61 @@ TEST(RegistryFileEdit, ReplacesTheValueLineInPlaceAndKeepsTheRest)
         R"("Current Valid"=hex(1):66,00,\)",
         "    61,00,6c,00,73,00,65,00,00,00",
         R"("Current"="C:\\m.txt")",
-        "",
-        "[" + kKey + "\\Second1D\\Current]",
-        R"("ValidRed"="false")",
-    };
-    RegistryFile file = parsed(crlfLines(original));
-    file.setString(kKey + "\\Matrix", "current valid", "t\"r\\ue");
-
-    std::vector<std::string> expected = original;
-    expected.erase(expected.begin() + 4, expected.begin() + 6);
-    expected.insert(expected.begin() + 4, R"("current valid"="t\"r\\ue")");
-    EXPECT_EQ(splitCrlf(file.serialize()), expected);
-    EXPECT_EQ(file.valueBytes(kKey + "\\Matrix", "Current Valid"), "t\"r\\ue\0"s);
-}
-
-TEST(RegistryFileEdit, AddsValuesInTheirKeysSectionOrANewOne)
-{
-    const std::vector<std::string> original = {
-        "REGEDIT4",
-        "",
-        "[" + kKey + "\\Matrix]",
-        R"("Current"="x")",
         "; trailing comment",
         "",
         "[" + kKey + "\\ColorTable\\Display Type\\A]",
         R"("description"="a")",
-    };
-    RegistryFile file = parsed(crlfLines(original));
+    }));
+    file.setString(kKey + "\\Matrix", "current valid", "t\"r\\ue");
     file.setString(kKey + "\\Matrix", "Default", "y");
+    file.setString(kKey + "\\Matrix", "multi", "a\r\nb"); // line breaks go in as hex
     file.setString(kKey + "\\ColorTable", "description", "implicit");
     file.createKey(kKey + "\\StepWedge");
     file.createKey(kKey + "\\ColorTable\\Display Type"); // exists already: no section
 
-    std::vector<std::string> expected = original;
-    expected.insert(expected.begin() + 4, R"("Default"="y")");
-    expected.insert(expected.end(), {"", "[" + kKey + "\\ColorTable]", R"("description"="implicit")", "",
-                                     "[" + kKey + "\\StepWedge]", ""});
-    EXPECT_EQ(splitCrlf(file.serialize()), expected);
-    EXPECT_TRUE(file.hasKey(kKey + "\\StepWedge"));
-}
-
-TEST(RegistryFileEdit, TextWithLineBreaksGoesInAsHex)
-{
-    RegistryFile file = RegistryFile::empty();
-    file.createKey(kKey);
-    file.setString(kKey, "multi", "a\r\nb");
-    const auto lines = splitCrlf(file.serialize());
-    EXPECT_EQ(lines.at(3), R"("multi"=hex(1):61,00,0d,00,0a,00,62,00,00,00)");
-    EXPECT_EQ(parsed(file.serialize()).valueBytes(kKey, "multi"), "a\r\nb\0"s);
+    EXPECT_EQ(file.serialize(), crlfLines({
+        "Windows Registry Editor Version 5.00",
+        "",
+        "; kept comment   ",
+        "[" + kKey + "\\Matrix]",
+        R"("current valid"="t\"r\\ue")",
+        R"("Current"="C:\\m.txt")",
+        R"("Default"="y")",
+        R"("multi"=hex(1):61,00,0d,00,0a,00,62,00,00,00)",
+        "; trailing comment",
+        "",
+        "[" + kKey + "\\ColorTable\\Display Type\\A]",
+        R"("description"="a")",
+        "",
+        "[" + kKey + "\\ColorTable]",
+        R"("description"="implicit")",
+        "",
+        "[" + kKey + "\\StepWedge]",
+        "",
+    }));
+    const RegistryFile reread = parsed(file.serialize());
+    EXPECT_EQ(reread.valueBytes(kKey + "\\Matrix", "Current Valid"), "t\"r\\ue\0"s);
+    EXPECT_EQ(reread.valueBytes(kKey + "\\Matrix", "multi"), "a\r\nb\0"s);
 }
 
 TEST(RegistryFileEdit, MultiStringIsWrappedLikeRegedit)
 {
-    std::vector<std::string> steps;
-    for (int code = 0; code <= 240; code += 16)
-        steps.push_back(std::to_string(code));
-    steps.push_back("255");
+    const std::vector<std::string> steps = {"0", "16", "32", "48", "64", "80", "96", "112", "128",
+                                            "144", "160", "176", "192", "208", "224", "240", "255"};
     std::string narrow;
     for (const std::string& step : steps)
         narrow += step + '\0';
-    narrow += '\0';
-
     RegistryFile version5 = RegistryFile::empty();
-    version5.setMultiString(kKey + "\\StepWedge", "steps", steps);
-    const auto lines = splitCrlf(version5.serialize());
-    ASSERT_GT(lines.size(), 5u);
-    EXPECT_EQ(lines[3].substr(0, 32), R"("steps"=hex(7):30,00,00,00,31,00)");
-    std::size_t hexLines = 0;
-    for (std::size_t i = 3; i < lines.size() && !lines[i].empty(); ++i, ++hexLines) {
-        EXPECT_LE(lines[i].size(), 80u) << lines[i];
-        EXPECT_EQ(lines[i].back() == '\\', i + 1 < lines.size() && !lines[i + 1].empty()) << lines[i];
-    }
-    // 46 narrow characters, 92 UTF-16 bytes of three characters each: four or five lines.
-    EXPECT_GE(hexLines, 4u);
-    EXPECT_EQ(parsed(version5.serialize()).valueBytes(kKey + "\\StepWedge", "steps"), narrow);
+    version5.setMultiString(kKey, "steps", steps);
+    // 122 UTF-16 bytes of three characters each need continued lines of at most 80 characters.
+    const std::string text = version5.serialize();
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
+    EXPECT_EQ(parsed(text).valueBytes(kKey, "steps"), narrow + '\0');
 
     RegistryFile version4 = parsed("REGEDIT4\r\n");
     version4.setMultiString(kKey, "steps", {"0", "16", "32"});
-    EXPECT_EQ(splitCrlf(version4.serialize()).at(3), R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)");
+    EXPECT_EQ(version4.serialize(), crlfLines({"REGEDIT4", "", "[" + kKey + "]", R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)", ""}));
 }
 
 TEST(RegistryFileEncoding, Utf16FileIsReadAndWrittenBackAsUtf16)

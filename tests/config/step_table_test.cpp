@@ -27,34 +27,22 @@ std::vector<std::int32_t> codes(const StepTable& table, Channel channel)
 
 } // namespace
 
-TEST(StepTable, ColourWordsPlaceEachChannelInItsOwnByte)
+// Both forms the store may hold the list in: a multi-string and a plain string.
+TEST(StepTable, MultiStringAndPlainListsGiveTheSameNineSteps)
 {
-    EXPECT_EQ(colourWord(Channel::Red, 64), 0x000040u);
-    EXPECT_EQ(colourWord(Channel::Green, 64), 0x004000u);
-    EXPECT_EQ(colourWord(Channel::Blue, 64), 0x400000u);
-    EXPECT_EQ(colourWord(Channel::Blue, 255), 0xFF0000u);
-    EXPECT_EQ(colourWord(Channel::Red, 256), 0u);
-    EXPECT_EQ(colourWord(Channel::Green, -1), 0x00FF00u);
-    EXPECT_EQ(colourWord(Channel::Blue, std::numeric_limits<std::int32_t>::min()), 0u);
-}
-
-TEST(StepTable, MultiStringListGivesNineSteps)
-{
-    const StepTable table = parsedForAllChannels("0~32~64~96~128~160~192~224~255~~");
-    ASSERT_EQ(table.stepCount(), 9);
-    const std::vector<std::int32_t> expected{0, 32, 64, 96, 128, 160, 192, 224, 255};
-    for (const Channel channel : kAllChannels) {
-        EXPECT_EQ(codes(table, channel), expected) << channelName(channel);
-        EXPECT_EQ(table.colour(channel).count(), 9u);
-        EXPECT_TRUE(table.isPresent(channel, 1));
-        EXPECT_TRUE(table.isPresent(channel, 9));
-        EXPECT_FALSE(table.isPresent(channel, 10));
-        EXPECT_FALSE(table.codeValue(channel).contains(0)) << "steps count from 1";
+    for (const std::string_view list : {"0~32~64~96~128~160~192~224~255~~", "0~32~64~96~128~160~192~224~255~"}) {
+        SCOPED_TRACE(list);
+        const StepTable table = parsedForAllChannels(list);
+        for (const Channel channel : kAllChannels) {
+            EXPECT_EQ(codes(table, channel), (std::vector<std::int32_t>{0, 32, 64, 96, 128, 160, 192, 224, 255})) << channelName(channel);
+            EXPECT_TRUE(table.isPresent(channel, 9));
+            EXPECT_FALSE(table.isPresent(channel, 10));
+            EXPECT_FALSE(table.codeValue(channel).contains(0)) << "steps count from 1";
+        }
+        EXPECT_EQ(table.colour(Channel::Red).get(3), 0x000040u);
+        EXPECT_EQ(table.colour(Channel::Green).get(3), 0x004000u);
+        EXPECT_EQ(table.colour(Channel::Blue).get(9), 0xFF0000u);
     }
-    EXPECT_EQ(table.colour(Channel::Red).get(3), 0x000040u);
-    EXPECT_EQ(table.colour(Channel::Green).get(3), 0x004000u);
-    EXPECT_EQ(table.colour(Channel::Blue).get(9), 0xFF0000u);
-    EXPECT_EQ(table.measuredY(Channel::Red).count(), 0u) << "the measurement tables are not filled here";
 }
 
 TEST(StepTable, CodesOutsideAByteKeepTheirValueButColourOnlyTheLowBits)
@@ -81,19 +69,8 @@ TEST(StepTable, TokensReadTheirLeadingInteger)
 
 TEST(StepTable, EmptyListsGiveNoSteps)
 {
-    EXPECT_EQ(parsedForAllChannels("").stepCount(), 0);
-    EXPECT_EQ(parsedForAllChannels("~").stepCount(), 0);
-    EXPECT_EQ(parsedForAllChannels("~~~").stepCount(), 0);
-}
-
-TEST(StepTable, PlainAndMultiStringFormsAgree)
-{
-    const StepTable plain = parsedForAllChannels("0~16~32~");
-    const StepTable multi = parsedForAllChannels("0~16~32~~");
-    ASSERT_EQ(plain.stepCount(), 3);
-    ASSERT_EQ(multi.stepCount(), 3);
-    EXPECT_EQ(codes(plain, Channel::Blue), codes(multi, Channel::Blue));
-    EXPECT_EQ(codes(plain, Channel::Blue), (std::vector<std::int32_t>{0, 16, 32}));
+    for (const std::string_view list : {"", "~", "~~~"})
+        EXPECT_EQ(parsedForAllChannels(list).stepCount(), 0) << list;
 }
 
 TEST(DiagnosticsPath, JoinsTheInstallFolderAndTheFileName)
