@@ -18,13 +18,6 @@ protected:
     void SetUp() override { ::unsetenv(kSpiAdapterVariable); }
     void TearDown() override { ::unsetenv(kSpiAdapterVariable); }
 
-    void storeSetting(const std::string& value)
-    {
-        auto base = store.createKey("");
-        ASSERT_NE(base, nullptr);
-        ASSERT_TRUE(base->setString(settings_keys::kSpiAdapter, value));
-    }
-
     // What the operator would see after pressing Download with this adapter.
     std::string checkDevice(ChosenSpiAdapter& adapter)
     {
@@ -39,42 +32,33 @@ protected:
     RegistryFileStore store{dir / "registry.reg"};
 };
 
-TEST_F(AdapterChoice, TheStoresValueNamesTheSimulatedProcessor)
+TEST_F(AdapterChoice, TheStoresValueNamesTheSimulatedProcessorAndTheEnvironmentComesFirst)
 {
     const auto image = dir / "processor_flash.bin";
-    storeSetting("sim:" + image.string());
+    ASSERT_TRUE(store.createKey("")->setString(settings_keys::kSpiAdapter, "sim:" + image.string()));
     EXPECT_EQ(storedAdapterSetting(store), "sim:" + image.string());
     auto adapter = chooseSpiAdapter(&store);
     EXPECT_EQ(adapter->description(), "simulated processor, flash image " + image.string());
     EXPECT_EQ(checkDevice(*adapter), "status: Simulated Chromix Processor");
     EXPECT_FALSE(std::filesystem::exists(image)) << "nothing was written, so no image was created";
+
+    const auto fromEnvironment = dir / "from_environment.bin";
+    ::setenv(kSpiAdapterVariable, ("sim:" + fromEnvironment.string()).c_str(), 1);
+    EXPECT_EQ(chooseSpiAdapter(&store)->description(), "simulated processor, flash image " + fromEnvironment.string());
 }
 
-TEST_F(AdapterChoice, TheEnvironmentComesBeforeTheStore)
+TEST_F(AdapterChoice, WithoutAUsableSettingThereIsNoDevice)
 {
-    storeSetting("sim:" + (dir / "stored.bin").string());
-    const auto image = dir / "from_environment.bin";
-    ::setenv(kSpiAdapterVariable, ("sim:" + image.string()).c_str(), 1);
-    EXPECT_EQ(chooseSpiAdapter(&store)->description(), "simulated processor, flash image " + image.string());
-}
-
-TEST_F(AdapterChoice, WithoutASettingThePlatformAdapterFindsNoDevice)
-{
-    for (const char* setting : {"", "sim:", "ftdi"}) {
-        auto adapter = makeSpiAdapter(setting);
-        EXPECT_EQ(checkDevice(*adapter), "error: No device connection") << setting;
-    }
+    for (const char* setting : {"", "sim:", "ftdi"})
+        EXPECT_EQ(checkDevice(*makeSpiAdapter(setting)), "error: No device connection") << setting;
     EXPECT_EQ(storedAdapterSetting(store), "") << "no store file at all";
     EXPECT_EQ(checkDevice(*chooseSpiAdapter(&store)), "error: No device connection");
     EXPECT_EQ(checkDevice(*chooseSpiAdapter(nullptr)), "error: No device connection");
-}
 
-TEST_F(AdapterChoice, AnImageOfTheWrongSizeIsNoDeviceAndStaysUntouched)
-{
+    // A simulated processor whose image has the wrong size: no device, and the file stays.
     const auto image = dir / "wrong.bin";
     writeFile(image, std::string(1000, 'x'));
-    auto adapter = makeSpiAdapter("sim:" + image.string());
-    EXPECT_EQ(checkDevice(*adapter), "error: No device connection");
+    EXPECT_EQ(checkDevice(*makeSpiAdapter("sim:" + image.string())), "error: No device connection");
     EXPECT_EQ(readFile(image), std::string(1000, 'x'));
 }
 

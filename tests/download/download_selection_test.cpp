@@ -1,6 +1,5 @@
 #include "download/download_selection.h"
 #include "config/registry_file_store.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +8,7 @@ namespace {
 // Only the record's flag fields matter here; the store behind it is never read.
 class DownloadSelectionTest : public ::testing::Test {
 protected:
-    DownloadSelectionTest() : store(dir / "unused.reg"), settings(store) { setFlags("false", "true", "true", "true"); }
+    DownloadSelectionTest() { setFlags("false", "true", "true", "true"); }
 
     void setFlags(const std::string& matrix, const std::string& red, const std::string& green, const std::string& blue)
     {
@@ -19,29 +18,19 @@ protected:
         settings.validBlue = blue;
     }
 
-    TempDir dir;
-    RegistryFileStore store;
-    CalibrationSettings settings;
+    RegistryFileStore store{"unused.reg"};
+    CalibrationSettings settings{store};
 };
-
-TEST_F(DownloadSelectionTest, AtStartNothingCanBeDownloadedAndNoOptionIsOffered)
-{
-    DownloadSelection selection(settings);
-    EXPECT_FALSE(selection.downloadEnabled());
-    EXPECT_TRUE(selection.colorTables());
-    EXPECT_FALSE(selection.calibrationValues());
-    for (const CalibrationOptions& options : {selection.primary(), selection.linearity()}) {
-        EXPECT_FALSE(options.defaultEnabled || options.newEnabled || options.defaultChecked || options.newChecked);
-    }
-}
 
 TEST_F(DownloadSelectionTest, SelectingATableSetOffersDefaultAndNewOnlyWhereTheFlagsAllow)
 {
     DownloadSelection selection(settings);
+    EXPECT_FALSE(selection.downloadEnabled());
+    for (const CalibrationOptions& options : {selection.primary(), selection.linearity()})
+        EXPECT_FALSE(options.defaultEnabled || options.newEnabled || options.defaultChecked || options.newChecked);
+
     selection.selectNode("Velvane Orlam LED Projector", "Cinema", false);
     EXPECT_TRUE(selection.downloadEnabled());
-    EXPECT_EQ(selection.selectedDisplayType(), "Velvane Orlam LED Projector");
-    EXPECT_EQ(selection.selectedTable(), "Cinema");
     // "Current Valid" is false: the primary New stays disabled.
     EXPECT_TRUE(selection.primary().defaultEnabled && selection.primary().defaultChecked);
     EXPECT_FALSE(selection.primary().newEnabled || selection.primary().newChecked);
@@ -50,11 +39,8 @@ TEST_F(DownloadSelectionTest, SelectingATableSetOffersDefaultAndNewOnlyWhereTheF
     selection.choosePrimaryNew(true); // disabled: ignored
     selection.chooseLinearityNew(true);
     const DownloadChoice choice = selection.choice();
-    EXPECT_FALSE(choice.usePrimaryNew);
-    EXPECT_TRUE(choice.useLinearityNew);
-    EXPECT_TRUE(choice.colorTables);
-    EXPECT_FALSE(choice.calibrationValues);
-    EXPECT_EQ(choice.table, "Cinema");
+    EXPECT_TRUE(!choice.usePrimaryNew && choice.useLinearityNew && choice.colorTables && !choice.calibrationValues);
+    EXPECT_EQ(choice.displayType + "\\" + choice.table, "Velvane Orlam LED Projector\\Cinema");
 }
 
 TEST_F(DownloadSelectionTest, OneLinearityFlagNotTrueKeepsItsNewDisabled)
@@ -70,25 +56,20 @@ TEST_F(DownloadSelectionTest, OneLinearityFlagNotTrueKeepsItsNewDisabled)
     }
 }
 
-TEST_F(DownloadSelectionTest, TheMatrixFlagIsTakenAgainAtEachSelectionTheLinearityFlagsOnce)
+TEST_F(DownloadSelectionTest, EachSelectionTakesTheMatrixFlagAgainAndResetsTheOptions)
 {
     DownloadSelection selection(settings);
     selection.selectNode("Type", "Set", false);
     EXPECT_FALSE(selection.primary().newEnabled);
+    // The linearity flags were taken once, when the selection was made.
     setFlags("true", "false", "false", "false");
     selection.selectNode("Type", "Other", false);
     EXPECT_TRUE(selection.primary().newEnabled);
     EXPECT_TRUE(selection.linearity().newEnabled);
-}
 
-TEST_F(DownloadSelectionTest, ANewSelectionResetsTheOptionsToDefault)
-{
-    setFlags("true", "true", "true", "true");
-    DownloadSelection selection(settings);
-    selection.selectNode("Type", "Set", false);
     selection.choosePrimaryNew(true);
     EXPECT_TRUE(selection.choice().usePrimaryNew);
-    selection.selectNode("Type", "Other", false);
+    selection.selectNode("Type", "Set", false);
     EXPECT_TRUE(selection.primary().defaultChecked);
     EXPECT_FALSE(selection.choice().usePrimaryNew);
 }
@@ -114,34 +95,17 @@ TEST_F(DownloadSelectionTest, CheckBoxesDecideDownloadOnceATableSetIsSelected)
     selection.setCalibrationValues(true); // no table set yet
     EXPECT_FALSE(selection.downloadEnabled());
     selection.selectNode("Type", "Set", false);
-    EXPECT_TRUE(selection.downloadEnabled());
     selection.setColorTables(false);
     EXPECT_TRUE(selection.downloadEnabled());
     selection.setCalibrationValues(false);
     EXPECT_FALSE(selection.downloadEnabled());
     selection.setCalibrationValues(true);
     EXPECT_TRUE(selection.downloadEnabled());
-    const DownloadChoice choice = selection.choice();
-    EXPECT_FALSE(choice.colorTables);
-    EXPECT_TRUE(choice.calibrationValues);
-}
+    EXPECT_TRUE(!selection.choice().colorTables && selection.choice().calibrationValues);
 
-TEST_F(DownloadSelectionTest, ADisplayTypeWithoutTableSetsIsItselfTheChoice)
-{
-    DownloadSelection selection(settings);
-    selection.selectNode("Display Type", "Velvane Aster LCD Monitor", false);
-    EXPECT_TRUE(selection.downloadEnabled());
-    EXPECT_EQ(selection.choice().displayType, "Display Type");
-    EXPECT_EQ(selection.choice().table, "Velvane Aster LCD Monitor");
-}
-
-TEST_F(DownloadSelectionTest, NoSecondRunWhileOneIsActive)
-{
-    DownloadSelection selection(settings);
-    selection.selectNode("Type", "Set", false);
+    // No second run while one is active.
     selection.setRunActive(true);
     selection.selectNode("Type", "Other", false);
-    selection.setCalibrationValues(true);
     EXPECT_FALSE(selection.downloadEnabled());
     selection.setRunActive(false);
     EXPECT_TRUE(selection.downloadEnabled());

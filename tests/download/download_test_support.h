@@ -9,6 +9,7 @@
 #include "download/pacer.h"
 #include "download/run_state.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,25 +19,22 @@
 class RecordingObserver : public DownloadObserver {
 public:
     void setStatus(const std::string& text, bool error) override { events.push_back((error ? "error: " : "status: ") + text); }
-    void appendStatus(const std::string& text, bool error) override
-    {
-        events.push_back((error ? "append error: " : "append: ") + text);
-    }
+    void appendStatus(const std::string& text, bool error) override { events.push_back((error ? "append error: " : "append: ") + text); }
     void setProgress(int percent) override { events.push_back("progress " + std::to_string(percent)); }
     void setDownloadEnabled(bool enabled) override { events.push_back(enabled ? "download on" : "download off"); }
     void setCancelCaption(const std::string& caption) override { events.push_back("caption: " + caption); }
     void beep(Beep kind) override { events.push_back(kind == Beep::Default ? "beep default" : "beep exclamation"); }
 
-    // The events without the readers' progress texts.
-    std::vector<std::string> withoutProgress() const
+    // The events that start with `prefix`, or with `starting` false the others.
+    std::vector<std::string> filtered(const std::string& prefix, bool starting = true) const
     {
         std::vector<std::string> kept;
-        for (const std::string& event : events) {
-            if (event.rfind("status: Read count is ", 0) != 0)
-                kept.push_back(event);
-        }
+        std::copy_if(events.begin(), events.end(), std::back_inserter(kept),
+                     [&](const std::string& event) { return event.starts_with(prefix) == starting; });
         return kept;
     }
+    // The events without the readers' progress texts.
+    std::vector<std::string> withoutProgress() const { return filtered("status: Read count is ", false); }
 
     std::vector<std::string> events;
 };
@@ -69,8 +67,6 @@ public:
             state.errorText += failWith;
             state.ok = false;
         }
-        if (stopDuringWrite)
-            state.stopRequested = true;
     }
     bool reloadProcessor(Pacer&) override
     {
@@ -81,7 +77,6 @@ public:
     int writeCalls = 0;
     int reloadCalls = 0;
     bool reloadSucceeds = true;
-    bool stopDuringWrite = false;
     std::string failWith;
     std::array<FlashRegion, 3> written;
 };
@@ -94,15 +89,6 @@ inline FlashRegion bufferOf(std::uint32_t size)
     region.data.assign(size, 0);
     region.selected = true;
     return region;
-}
-
-// A number list as text: the values separated by `separator`.
-inline std::string numberText(const std::vector<std::string>& values, const std::string& separator = "\r\n")
-{
-    std::string text;
-    for (const std::string& value : values)
-        text += value + separator;
-    return text;
 }
 
 // `count` copies of one value, one per line.

@@ -7,10 +7,8 @@
 #include "download/cspi_flash.h"
 #include "download_test_support.h"
 
-#include <algorithm>
 #include <array>
 #include <string>
-#include <vector>
 
 struct FlashRig {
     explicit FlashRig(SimulatedAdapterSetup setup = {}) : library(chip, clock, std::move(setup)) {}
@@ -27,17 +25,9 @@ struct FlashRig {
         flash.writeFlashRegions(regions, state, observer, pacer);
         return {state.ok, state.errorText};
     }
-    std::vector<std::string> eventsStartingWith(const std::string& prefix) const
-    {
-        std::vector<std::string> found;
-        std::copy_if(observer.events.begin(), observer.events.end(), std::back_inserter(found),
-                     [&](const std::string& event) { return event.rfind(prefix, 0) == 0; });
-        return found;
-    }
     bool contentsMatch(const FlashRegion& region) const
     {
-        return std::equal(region.data.begin(), region.data.begin() + region.paddedSize,
-                          chip.contents().begin() + region.start);
+        return std::equal(region.data.begin(), region.data.begin() + region.paddedSize, chip.contents().begin() + region.start);
     }
 
     SimulatedClock clock;

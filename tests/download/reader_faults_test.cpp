@@ -9,6 +9,8 @@
 
 namespace {
 
+using Bytes = std::vector<std::uint8_t>;
+
 class ReaderFaults : public ::testing::Test {
 protected:
     std::string file(const std::string& name, const std::string& content)
@@ -18,44 +20,36 @@ protected:
     }
 
     TempDir dir;
-    RunState state;
     RecordingObserver observer;
 };
 
 TEST_F(ReaderFaults, TextThatIsNotANumberRefusesTheFileInsteadOfLooping)
 {
+    RunState lutRun, matrixRun;
+    FlashRegion region = bufferOf(256), block = bufferOf(256);
     const std::string lut = file("lut.txt", "0.5\r\n0.25\r\nn/a\r\n0.75\r\n");
-    FlashRegion region = bufferOf(64);
-    EXPECT_FALSE(readSecondLutFile(lut, region, state, observer));
-    EXPECT_EQ(state.errorText, "Unable to read file " + lut + ": \"n/a\" is not a number");
-
-    RunState matrixState;
+    EXPECT_FALSE(readSecondLutFile(lut, region, lutRun, observer));
+    EXPECT_EQ(lutRun.errorText, "Unable to read file " + lut + ": \"n/a\" is not a number");
     const std::string matrix = file("m.txt", "1 0 0\r\n0 1 x\r\n");
-    FlashRegion block = bufferOf(256);
-    EXPECT_FALSE(readMatrixFile(matrix, block, matrixState, observer));
-    EXPECT_EQ(matrixState.errorText, "Unable to read file " + matrix + ": \"x\" is not a number");
+    EXPECT_FALSE(readMatrixFile(matrix, block, matrixRun, observer));
+    EXPECT_EQ(matrixRun.errorText, "Unable to read file " + matrix + ": \"x\" is not a number");
 }
 
 TEST_F(ReaderFaults, LutValuesOutsideZeroToOneAreRefusedWithTheFileAndValue)
 {
-    struct Case {
-        std::string value;
-        bool second;
-        bool accepted;
-    };
     // The limits are those of the converted field: 1.0000001 still rounds to the top code.
-    const Case cases[] = {{"1.0000001", false, true}, {"1.5", false, false}, {"-0.1", true, false},
-                          {"-0.0004", true, true},    {"inf", true, false},  {"nan", false, false},
-                          {"1e30", false, false}};
-    for (const Case& c : cases) {
+    const std::tuple<std::string, bool, bool> cases[] = {
+        {"1.0000001", false, true}, {"1.5", false, false}, {"-0.1", true, false}, {"-0.0004", true, true},
+        {"inf", true, false},       {"nan", false, false}, {"1e30", false, false}};
+    for (const auto& [value, second, accepted] : cases) {
         RunState run;
         FlashRegion region = bufferOf(16);
-        const std::string lut = file("lut.txt", "0.5 " + c.value + " 0.5");
-        const bool read = c.second ? readSecondLutFile(lut, region, run, observer) : readFirstLutFile(lut, region, run, observer);
-        EXPECT_EQ(read, c.accepted) << c.value;
-        if (!c.accepted) {
+        const std::string lut = file("lut.txt", "0.5 " + value + " 0.5");
+        EXPECT_EQ(second ? readSecondLutFile(lut, region, run, observer) : readFirstLutFile(lut, region, run, observer), accepted)
+            << value;
+        if (!accepted) {
             EXPECT_EQ(run.errorText.rfind("Unable to use file " + lut + ": the value ", 0), 0u) << run.errorText;
-            EXPECT_NE(run.errorText.find("does not fit its field (0 to 1)"), std::string::npos) << run.errorText;
+            EXPECT_TRUE(run.errorText.ends_with("does not fit its field (0 to 1)")) << run.errorText;
         }
     }
     RunState run;
@@ -66,6 +60,7 @@ TEST_F(ReaderFaults, LutValuesOutsideZeroToOneAreRefusedWithTheFileAndValue)
 
 TEST_F(ReaderFaults, MatrixMagnitudesOfTwoOrMoreAreRefused)
 {
+    RunState state;
     FlashRegion region = bufferOf(256);
     EXPECT_TRUE(readMatrixFile(file("ok.txt", "1.99 -1.99 0\r\n"), region, state, observer));
     // 1.99 x 65535 + 0.5 = 130415.15 -> 130415, magnitude 65207 = 0xFEB7.
@@ -82,49 +77,42 @@ TEST_F(ReaderFaults, MatrixMagnitudesOfTwoOrMoreAreRefused)
     }
 }
 
-TEST_F(ReaderFaults, A3DTableValueOutsideZeroToOneIsRefused)
+TEST_F(ReaderFaults, A3DTableThatDoesNotFitIsRefusedWithItsName)
 {
-    std::string table = repeatedLines("0 0 0 0.5 0.5 0.5", 64 * 64 * 64 - 1);
-    table += "0 0 0 0.5 1.2 0.5\r\n";
-    FlashRegion region = bufferOf(0x100000);
-    EXPECT_FALSE(readColorTableFile(file("t.txt", table), region, state, observer));
-    EXPECT_EQ(state.errorText, "Unable to use file " + (dir / "t.txt").string() + ": the value 1.2 does not fit its field (0 to 1)");
-}
-
-TEST_F(ReaderFaults, A3DTableOfTheWrongSizeNamesTheFileAndItsGroupCount)
-{
-    const std::string small = file("small.txt", repeatedLines("0 0 0 0.5 0.5 0.5", 1000));
-    FlashRegion region = bufferOf(0x100000);
-    EXPECT_FALSE(readColorTableFile(small, region, state, observer));
-    EXPECT_EQ(state.errorText, "Unable to use the Chromix 3D table file " + small
-                                   + ": it holds 1000 groups of six numbers instead of 262144 (64 x 64 x 64) or 274625 (65 x 65 x 65)");
-    EXPECT_EQ(region.fillCount, 0u);
-    EXPECT_EQ(region.data, std::vector<std::uint8_t>(0x100000, 0));
-
-    // One number short of 64-cubed groups: the last group is incomplete.
-    RunState run;
-    std::string shortTable = repeatedLines("0 0 0 0.5 0.5 0.5", 64 * 64 * 64 - 1) + "0 0 0 0.5 0.5\r\n";
-    const std::string shortPath = file("short.txt", shortTable);
-    EXPECT_FALSE(readColorTableFile(shortPath, region, run, observer));
-    EXPECT_EQ(run.errorText, "Unable to use the Chromix 3D table file " + shortPath + ": it ends inside a group of six numbers");
+    const std::string group = "0 0 0 0.5 0.5 0.5";
+    const std::string almost = repeatedLines(group, 64 * 64 * 64 - 1);
+    const std::pair<std::string, std::string> cases[] = {
+        {repeatedLines(group, 1000),
+         "Unable to use the Chromix 3D table file %: it holds 1000 groups of six numbers instead of 262144 (64 x 64 x 64) or "
+         "274625 (65 x 65 x 65)"},
+        {almost + "0 0 0 0.5 0.5\r\n", "Unable to use the Chromix 3D table file %: it ends inside a group of six numbers"},
+        {almost + "0 0 0 0.5 1.2 0.5\r\n", "Unable to use file %: the value 1.2 does not fit its field (0 to 1)"},
+    };
+    for (const auto& [content, message] : cases) {
+        RunState run;
+        FlashRegion region = bufferOf(0x100000);
+        const std::string path = file("t.txt", content);
+        EXPECT_FALSE(readColorTableFile(path, region, run, observer));
+        EXPECT_EQ(run.errorText, std::string(message).replace(message.find('%'), 1, path));
+    }
 }
 
 TEST_F(ReaderFaults, AMatrixFileOfMoreThan21GroupsNeverRunsPastItsBlock)
 {
+    RunState state;
     FlashRegion region = bufferOf(512);
     std::fill(region.data.begin() + 256, region.data.end(), 0xAB);
     EXPECT_TRUE(readMatrixFile(file("21.txt", repeatedLines("0.5 0.5 0.5", 21)), region, state, observer));
     EXPECT_EQ(region.fillCount, 256u);
-    EXPECT_EQ(region.data[251], 0x00); // last magnitude byte of group 21
-    EXPECT_EQ(region.data[250], 0x40);
-    EXPECT_EQ(std::vector<std::uint8_t>(region.data.begin() + 252, region.data.begin() + 256), std::vector<std::uint8_t>(4, 0));
+    // The last magnitude of group 21 (16384) and four bytes of padding.
+    EXPECT_EQ(Bytes(region.data.begin() + 248, region.data.begin() + 256), (Bytes{0x00, 0x00, 0x40, 0x00, 0, 0, 0, 0}));
 
     FlashRegion next = bufferOf(512);
     std::fill(next.data.begin() + 256, next.data.end(), 0xAB);
     RunState run;
     EXPECT_FALSE(readMatrixFile(file("22.txt", repeatedLines("0.5 0.5 0.5", 22)), next, run, observer));
     EXPECT_EQ(run.errorText, kSizeMismatchText);
-    EXPECT_EQ(std::vector<std::uint8_t>(next.data.begin() + 256, next.data.end()), std::vector<std::uint8_t>(256, 0xAB));
+    EXPECT_EQ(Bytes(next.data.begin() + 256, next.data.end()), Bytes(256, 0xAB));
 
     RunState partial;
     FlashRegion block = bufferOf(256);
@@ -135,22 +123,20 @@ TEST_F(ReaderFaults, AMatrixFileOfMoreThan21GroupsNeverRunsPastItsBlock)
 
 TEST_F(ReaderFaults, FilesLargerThanTheBufferEndWithTheSizeTextAndWriteNothingPastIt)
 {
+    RunState lutRun, osdRun, tableRun, matrixRun;
     FlashRegion lutRegion = bufferOf(5);
-    EXPECT_FALSE(readFirstLutFile(file("lut.txt", "1 1 1"), lutRegion, state, observer));
-    EXPECT_EQ(state.errorText, kSizeMismatchText);
+    EXPECT_FALSE(readFirstLutFile(file("lut.txt", "1 1 1"), lutRegion, lutRun, observer));
+    EXPECT_EQ(lutRun.errorText, kSizeMismatchText);
     EXPECT_EQ(lutRegion.fillCount, 4u);
 
-    RunState osdRun;
     FlashRegion osdRegion = bufferOf(100);
     EXPECT_FALSE(readOsdImageFile(file("osd.bin", std::string(101, 'x')), osdRegion, osdRun, observer));
     EXPECT_EQ(osdRun.errorText, kSizeMismatchText);
 
-    RunState tableRun;
     FlashRegion tableRegion = bufferOf(0x100000 - 1);
     EXPECT_FALSE(readColorTableFile(file("t.txt", repeatedLines("0 0 0 1 1 1", 64 * 64 * 64)), tableRegion, tableRun, observer));
     EXPECT_EQ(tableRun.errorText, kSizeMismatchText);
 
-    RunState matrixRun;
     FlashRegion matrixRegion = bufferOf(300);
     matrixRegion.fillCount = 100;
     EXPECT_FALSE(readMatrixFile(file("m.txt", "1 0 0"), matrixRegion, matrixRun, observer));
