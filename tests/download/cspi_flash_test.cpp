@@ -106,15 +106,14 @@ protected:
 TEST_F(RegionDownload, Region2IsOneEraseTwoHundredFiftySixPagesAndSevenReads)
 {
     const auto state = write();
-    EXPECT_TRUE(state.ok);
-    EXPECT_EQ(state.errorText, "");
-    EXPECT_EQ(count(TransferKind::BlockErase), 1u);
-    EXPECT_EQ(count(TransferKind::PageProgram), 256u);
-    EXPECT_EQ(count(TransferKind::WriteEnable), 257u);
-    EXPECT_EQ(count(TransferKind::WriteDisable), 1u);
-    EXPECT_EQ(count(TransferKind::ReadData), 7u);
-    EXPECT_EQ(rig.library.lastShape(TransferKind::ReadData).readBits, 4096u * 8) << "the last read is 4,096 bytes";
-    EXPECT_EQ(rig.library.lastShape(TransferKind::PageProgram).dataBytes, 256u);
+    EXPECT_TRUE(state.ok) << state.errorText;
+    using enum TransferKind;
+    const std::pair<TransferKind, std::uint64_t> counts[] = {
+        {BlockErase, 1}, {PageProgram, 256}, {WriteEnable, 257}, {WriteDisable, 1}, {ReadData, 7}};
+    for (const auto& [kind, expected] : counts)
+        EXPECT_EQ(count(kind), expected) << "transfer kind " << static_cast<int>(kind);
+    EXPECT_EQ(rig.library.lastShape(ReadData).readBits, 4096u * 8) << "the last read is 4,096 bytes";
+    EXPECT_EQ(rig.library.lastShape(PageProgram).dataBytes, 256u);
 
     EXPECT_TRUE(rig.contentsMatch(regions[2]));
     const auto flash = rig.chip.contents();

@@ -3,7 +3,6 @@
 #include "download/table_readers.h"
 #include "download_test_support.h"
 #include "support/store_file.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -54,8 +53,9 @@ std::uint16_t wordAt(const std::vector<std::uint8_t>& bytes, std::size_t offset)
 // The settings of an installation with the first LUTs 0.25 / 0.5 / 1, the default second
 // LUTs likewise, the current ones 0.125, an identity default matrix, a halved current one,
 // and the table set "Orlam\Cinema" with its six tables and fourteen OSD images (image i all
-// bytes i). Tests change the settings or the catalogue, then run a download.
-struct RunRig {
+// bytes i). Calibration values are chosen. Tests change the choice, the settings or the
+// catalogue, then run a download.
+struct RunRig : ScratchFolder {
     RunRig() : pacer(&observer)
     {
         fs::create_directories(dir / "Diagnostics");
@@ -78,19 +78,7 @@ struct RunRig {
                                                    : i == 12 ? "7_OSD_NATIVE" : "7_OSD_D65";
             catalogue[valueName] = file("osd_" + std::to_string(i + 1) + ".bin", std::string(20000, static_cast<char>(i + 1)));
         }
-        choice.displayType = "Orlam";
-        choice.table = "Cinema";
-    }
-
-    std::string file(const std::string& name, const std::string& content)
-    {
-        writeFile(dir / name, content);
-        return (dir / name).string();
-    }
-    void chooseCalibrationValuesOnly()
-    {
-        choice.colorTables = false;
-        choice.calibrationValues = true;
+        choice = {.displayType = "Orlam", .table = "Cinema", .colorTables = false, .calibrationValues = true};
     }
 
     // Writes the catalogue to the store, then starts and runs a download.
@@ -115,7 +103,6 @@ struct RunRig {
     static inline const Events kDone{"pause 2000", "status: Flash download completed successfully", "caption: Done",
                                      "beep default", "download on"};
 
-    TempDir dir;
     RegistryFileStore store{dir / "registry.reg"};
     CalibrationSettings settings{store};
     std::map<std::string, std::string> catalogue; // value names of the table set and their files
@@ -146,7 +133,6 @@ TEST(FlashRegions, TheThreeRegionsAndTheirPlacesInTheFlash)
 
 TEST_F(DownloadRunTest, CalibrationValuesAloneReadTheLutsAndMatrixInOrderAndWriteOnlyRegion2)
 {
-    chooseCalibrationValuesOnly();
     run();
 
     Events expected{"download off"};
@@ -186,7 +172,6 @@ TEST_F(DownloadRunTest, CalibrationValuesAloneReadTheLutsAndMatrixInOrderAndWrit
 
 TEST_F(DownloadRunTest, NewCalibrationFilesAreTakenFromTheCurrentNames)
 {
-    chooseCalibrationValuesOnly();
     choice.usePrimaryNew = choice.useLinearityNew = true;
     run();
     EXPECT_EQ(wordAt(writer.written[2].data, 0x1802), 0x4000); // 0.5
@@ -198,6 +183,8 @@ TEST_F(DownloadRunTest, NewCalibrationFilesAreTakenFromTheCurrentNames)
 
 TEST_F(DownloadRunTest, TheTablesAndTheirOsdImagesFillRegions0And1InCatalogueOrder)
 {
+    choice.colorTables = true;
+    choice.calibrationValues = false;
     run();
     Events expected{"download off"};
     for (int k = 0; k < 6; ++k)
@@ -235,7 +222,7 @@ TEST_F(DownloadRunTest, TheTablesAndTheirOsdImagesFillRegions0And1InCatalogueOrd
 
 TEST_F(DownloadRunTest, BothRegionSetsInOneRun)
 {
-    choice.calibrationValues = true;
+    choice.colorTables = true;
     run();
     ASSERT_EQ(writer.writeCalls, 1);
     for (const FlashRegion& region : writer.written)
@@ -246,7 +233,6 @@ TEST_F(DownloadRunTest, BothRegionSetsInOneRun)
 
 TEST_F(DownloadRunTest, OneValueTooManyEndsRegion2At55554BytesAndTheFlashIsNotTouched)
 {
-    chooseCalibrationValuesOnly();
     file("second_default_blue.txt", repeatedLines("1", 8193));
     run();
     EXPECT_EQ(regions[2].fillCount, 55554u);
@@ -257,7 +243,6 @@ TEST_F(DownloadRunTest, OneValueTooManyEndsRegion2At55554BytesAndTheFlashIsNotTo
 
 TEST_F(DownloadRunTest, AMissingFileNameEndsTheRunWithItsText)
 {
-    chooseCalibrationValuesOnly();
     settings.firstLutDefault[1].clear();
     run();
     EXPECT_EQ(state.errorText, "Unable to determine the file name of the green Chromix nonlinearity 1D LUT");
@@ -274,6 +259,7 @@ TEST_F(DownloadRunTest, A3DTableOfTheWrongSizeEndsTheRunWithItsName)
 {
     const std::string small = file("small.txt", repeatedLines("0 0 0 1 1 1", 10));
     catalogue["3"] = small;
+    choice.colorTables = true;
     run();
     EXPECT_EQ(writer.writeCalls, 0);
     EXPECT_EQ(lastEvents(3).front(), "error: Unable to use the Chromix 3D table file " + small
@@ -305,7 +291,6 @@ TEST(DownloadRun, HowARunEndsWhenTheFlashOrTheReloadFailsOrNothingIsRecorded)
     for (const Ending& ending : endings) {
         SCOPED_TRACE(ending.what);
         RunRig rig;
-        rig.chooseCalibrationValuesOnly();
         ending.prepare(rig);
         rig.run();
         EXPECT_EQ(rig.lastEvents(ending.last.size()), ending.last);
@@ -321,7 +306,6 @@ TEST_F(DownloadRunTest, StartingGivesEachSelectedRegionAFreshZeroFilledBuffer)
     regions[2].data.assign(0x10000, 0xEE);
     regions[2].fillCount = 77;
     state.packPhase = 4;
-    chooseCalibrationValuesOnly();
     ASSERT_TRUE(startDownload(regions, state, choice, observer));
     EXPECT_TRUE(regions[0].data.empty());
     EXPECT_EQ(regions[2].data, std::vector<std::uint8_t>(0x10000, 0));
@@ -332,7 +316,7 @@ TEST_F(DownloadRunTest, StartingGivesEachSelectedRegionAFreshZeroFilledBuffer)
 TEST_F(DownloadRunTest, ARegionSetBeyondTheFlashIsRefusedAtStart)
 {
     regions[2].paddedSize = 0x300000; // a layout that no longer fits 8 MiB with the tables
-    choice.calibrationValues = true;
+    choice.colorTables = true;
     EXPECT_FALSE(startDownload(regions, state, choice, observer));
     EXPECT_EQ(observer.events, Events{"error: Download data size exceeds maximum allowed of 8M bytes"});
     for (const FlashRegion& region : regions)

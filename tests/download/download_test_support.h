@@ -8,6 +8,7 @@
 #include "download/flash_writer.h"
 #include "download/pacer.h"
 #include "download/run_state.h"
+#include "support/temp_dir.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -79,6 +80,17 @@ public:
     bool reloadSucceeds = true;
     std::string failWith;
     std::array<FlashRegion, 3> written;
+};
+
+// A scratch folder for the files a test reads.
+struct ScratchFolder {
+    // Writes `content` as the folder's file `name`; returns its path.
+    std::string file(const std::string& name, const std::string& content) const
+    {
+        writeFile(dir / name, content);
+        return (dir / name).string();
+    }
+    TempDir dir;
 };
 
 // A region with a zero-filled buffer of `size` bytes, as a run prepares it.

@@ -34,10 +34,6 @@ TEST_F(ImageCommand, CalibrationValuesMakeAnErasedImageWithRegion2AndItsLayout)
     ASSERT_EQ(bytes.size(), 0x800000u);
     EXPECT_EQ(bytes.find_first_not_of('\xff'), 0x600000u);
     EXPECT_EQ(bytes.find_first_not_of('\xff', 0x610000), std::string::npos);
-    // The first LUTs run from 0 to 1; the default matrix is the identity.
-    EXPECT_EQ(bytes.substr(0x600000, 2), std::string("\x00\x00", 2));
-    EXPECT_EQ(bytes.substr(0x6007FE, 2), "\xff\xff");
-    EXPECT_EQ(bytes.substr(0x601800, 4), std::string("\x00\x00\x7f\xff", 4));
     EXPECT_EQ(readFile(work / "flash.layout"), "0x600000:0x60ffff 1d_luts_and_matrices\r\n");
     EXPECT_NE(out.str().find("Reading display primary calibration file ... Waiting\n"), std::string::npos);
     EXPECT_EQ(out.str().find("Read count"), std::string::npos);

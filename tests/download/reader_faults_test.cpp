@@ -3,7 +3,6 @@
 
 #include "download/table_readers.h"
 #include "download_test_support.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,15 +10,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class ReaderFaults : public ::testing::Test {
+class ReaderFaults : public ::testing::Test, protected ScratchFolder {
 protected:
-    std::string file(const std::string& name, const std::string& content)
-    {
-        writeFile(dir / name, content);
-        return (dir / name).string();
-    }
-
-    TempDir dir;
     RecordingObserver observer;
 };
 

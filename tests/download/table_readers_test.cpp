@@ -1,7 +1,6 @@
 #include "download/table_readers.h"
 #include "config/number_text.h"
 #include "download_test_support.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -27,15 +26,8 @@ std::string positionTable(int edge)
     return text;
 }
 
-class TableReaders : public ::testing::Test {
+class TableReaders : public ::testing::Test, protected ScratchFolder {
 protected:
-    std::string file(const std::string& name, const std::string& content)
-    {
-        writeFile(dir / name, content);
-        return (dir / name).string();
-    }
-
-    TempDir dir;
     RunState state;
     RecordingObserver observer;
 };
