@@ -11,13 +11,9 @@
 #include "linearity/status_text.h"
 #include "support/temp_dir.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <iomanip>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,8 +22,8 @@ inline std::string lutPathFor(const TempDir& dir, Channel channel)
     return (dir / ("lut_" + std::string(channelName(channel)) + ".txt")).string();
 }
 
-// The text of a registry file with every value the linearity tool reads.
-inline std::string linearityRegistryText(const TempDir& dir, const std::string& stepList)
+// Writes dir/registry.reg with every value the linearity tool reads, all flags "false".
+inline std::filesystem::path writeLinearityStore(const TempDir& dir, const std::string& stepList)
 {
     RegistryFile file = RegistryFile::empty();
     const std::string base(kBaseKeyPath);
@@ -38,23 +34,30 @@ inline std::string linearityRegistryText(const TempDir& dir, const std::string& 
         file.setString(key(settings_keys::kFirstLutDefault), name, "/nonexistent/first.txt");
         file.setString(key(settings_keys::kSecondLutDefault), name, "/nonexistent/default.txt");
         file.setString(key(settings_keys::kSecondLutCurrent), name, lutPathFor(dir, channel));
+        file.setString(key(settings_keys::kSecondLutCurrent), "Valid" + name, "false");
     }
-    for (Channel channel : kAllChannels)
-        file.setString(key(settings_keys::kSecondLutCurrent), "Valid" + std::string(channelName(channel)), "false");
     file.setString(key(settings_keys::kStepWedge), "steps", stepList);
-    return file.serialize();
+    std::filesystem::create_directories(dir / "Diagnostics");
+    writeFile(dir / "registry.reg", file.serialize());
+    return dir / "registry.reg";
+}
+
+// A validity flag as the store holds it now ("" when missing).
+inline std::string storedFlag(const std::filesystem::path& registryFile, Channel channel)
+{
+    RegistryFileStore store(registryFile);
+    CalibrationSettings settings(store);
+    settings.load();
+    bool valid = false;
+    return settings.getLinearityValid(channel, valid) ? (valid ? "true" : "false") : "";
 }
 
 class LinearityRun {
 public:
-    explicit LinearityRun(const std::string& stepList)
+    explicit LinearityRun(const std::string& stepList) : registryFile(writeLinearityStore(dir, stepList))
     {
-        std::filesystem::create_directories(dir / "Diagnostics");
-        writeFile(registryFile(), linearityRegistryText(dir, stepList));
         calibration.start();
     }
-
-    std::filesystem::path registryFile() const { return dir / "registry.reg"; }
 
     // Fills a grid column from the top with the given texts.
     void fillColumn(int column, const std::vector<std::string>& texts)
@@ -67,75 +70,53 @@ public:
         for (int column = 0; column < 3; ++column)
             fillColumn(column, texts);
     }
-
-    // A validity flag as the store holds it now ("" when missing).
-    std::string storedFlag(Channel channel)
-    {
-        RegistryFileStore fresh(registryFile());
-        CalibrationSettings reread(fresh);
-        reread.load();
-        switch (channel) {
-        case Channel::Red: return reread.validRed;
-        case Channel::Green: return reread.validGreen;
-        case Channel::Blue: return reread.validBlue;
-        }
-        return {};
-    }
+    std::string storedFlag(Channel channel) const { return ::storedFlag(registryFile, channel); }
 
     TempDir dir;
-    RegistryFileStore store{dir / "registry.reg"};
+    std::filesystem::path registryFile;
+    RegistryFileStore store{registryFile};
     CalibrationSettings settings{store};
     InMemoryGrid grid;
     StatusText status;
     LinearityCalibration calibration{settings, grid, status};
 };
 
-inline std::string fullPrecision(double value)
-{
-    std::ostringstream text;
-    text.imbue(std::locale::classic());
-    text << std::setprecision(17) << value;
-    return text.str();
-}
-
-// Cell texts of black + peak (code / 255)^gamma, at full precision.
+// Cell texts of black + peak (code / 255)^gamma, each the shortest text that reads back exactly.
 inline std::vector<std::string> powerLawTexts(const std::vector<int>& codes, double black, double peak, double gamma)
 {
     std::vector<std::string> texts;
+    char text[32];
     for (int code : codes)
-        texts.push_back(fullPrecision(black + peak * std::pow(code / 255.0, gamma)));
+        texts.emplace_back(text, std::to_chars(text, text + sizeof text, black + peak * std::pow(code / 255.0, gamma)).ptr);
     return texts;
 }
 
-inline std::string stepListOf(const std::vector<int>& codes)
-{
-    std::string list;
-    for (int code : codes)
-        list += (list.empty() ? "" : "~") + std::to_string(code);
-    return list;
-}
+// The five-step worked example.
+inline constexpr const char* kFiveSteps = "0~64~128~192~255";
+inline const std::vector<std::string> kWorkedExample{"0.5", "5.5", "22.5", "52.5", "100.5"};
 
 // The bright-region example: Y = 100 (code / 255)^2.2 on nine steps, the top two flat.
 inline constexpr const char* kNineSteps = "0~32~64~96~128~160~192~224~255";
 inline std::vector<std::string> compressedHighlights()
 {
     std::vector<std::string> texts = powerLawTexts({0, 32, 64, 96, 128, 160, 192}, 0.0, 100.0, 2.2);
-    texts.push_back(texts.back());
-    texts.push_back(texts.back());
+    texts.insert(texts.end(), 2, texts.back());
     return texts;
 }
 
-// The demo's 21 steps.
-inline const std::vector<int> kTwentyOneCodes{0, 13, 26, 38, 51, 64, 77, 89, 102, 115, 128,
-                                              140, 153, 166, 179, 191, 204, 217, 230, 242, 255};
-
-// Mixed absolute / relative closeness, both values at full precision on failure; NaN is
-// never close to anything.
-inline ::testing::AssertionResult isClose(double actual, double expected, double tolerance)
+// A normal-mode linearity data file with each value in all three columns.
+inline constexpr const char* kParametersOff = "VERSION=1.00\r\nVERIFICATION_CHECK_BOX=OFF\r\nVERIFICATION_STEP=0\r\n"
+                                              "NOISE_REDUCTION=OFF\r\nBRIGHT_REGION_CORRECTION=OFF\r\nCLIP_BRIGHT_REGION=OFF\r\n";
+inline std::string dataFileText(const std::vector<std::string>& values, const std::string& parameters = kParametersOff)
 {
-    const double error = std::fabs(actual - expected);
-    if (error <= tolerance * std::max(1.0, std::fabs(expected)))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "actual " << fullPrecision(actual) << ", expected "
-                                         << fullPrecision(expected) << ", tolerance " << tolerance;
+    std::string text = "[DATA]\r\n";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        text += "MEASURED_DATA_" + std::to_string(i + 1) + "=" + values[i] + ", " + values[i] + ", " + values[i] + "\r\n";
+    return text + "[PARAMETERS]\r\n" + parameters;
+}
+
+inline std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    text.replace(text.find(from), from.size(), to);
+    return text;
 }
