@@ -23,14 +23,6 @@ constexpr int kLogoPixels = 100;
 
 const QString kTitle = QStringLiteral("Hubrin");
 
-template <typename Control>
-Control* placed(Control* control, const char* name, const DialogUnits& units, int x, int y, int width, int height)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(units.toPixels(x, y, width, height));
-    return control;
-}
-
 } // namespace
 
 CHubrinDlg::CHubrinDlg(std::unique_ptr<RegistryStore> store, LauncherShell& shell, MessagePresenter& messages, QWidget* parent)

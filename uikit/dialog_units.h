@@ -30,7 +30,17 @@ private:
     int baseHeight_;
 };
 
-class QWidget;
+#include <QString>
+#include <QWidget>
+
+// Names a control (tests find controls by name) and puts it at its designed place.
+template <typename Control>
+Control* placed(Control* control, const char* name, const DialogUnits& units, int x, int y, int width, int height)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    control->setGeometry(units.toPixels(x, y, width, height));
+    return control;
+}
 
 // Our styles draw check marks and the wide capitals of common fonts bigger than the
 // designed layouts allow for; a check box or radio button whose label would be cut off

@@ -29,14 +29,6 @@ constexpr int kDesignedHeight = 369;
 // the prompt rather than cut off silently.
 constexpr int kStepFieldDigits = 10;
 
-template <typename Control>
-Control* placed(Control* control, const char* name, const DialogUnits& units, int x, int y, int width, int height)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(units.toPixels(x, y, width, height));
-    return control;
-}
-
 } // namespace
 
 PatchoraDlg::PatchoraDlg(std::unique_ptr<RegistryStore> store, MessagePresenter& messages, QWidget* parent)
