@@ -10,6 +10,8 @@
 #include "download/download_run.h"
 #include "download/table_readers.h"
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -20,21 +22,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class SilentObserver : public DownloadObserver {
-public:
-    void setStatus(const std::string&, bool) override {}
-    void appendStatus(const std::string&, bool) override {}
-    void setProgress(int) override {}
-    void setDownloadEnabled(bool) override {}
-    void setCancelCaption(const std::string&) override {}
-    void beep(Beep) override {}
-};
-
-class NoPause : public Pacer {
-public:
-    void pause(std::uint32_t) override {}
-};
 
 // One demo installation for the whole process, removed at exit.
 class Demo {

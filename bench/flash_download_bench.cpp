@@ -6,24 +6,11 @@
 #include "download/adapters/simulated_adapter_library.h"
 #include "download/cspi_flash.h"
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class SilentObserver : public DownloadObserver {
-public:
-    void setStatus(const std::string&, bool) override {}
-    void appendStatus(const std::string&, bool) override {}
-    void setProgress(int) override {}
-    void setDownloadEnabled(bool) override {}
-    void setCancelCaption(const std::string&) override {}
-    void beep(Beep) override {}
-};
-
-class NoPause : public Pacer {
-public:
-    void pause(std::uint32_t) override {}
-};
 
 std::array<FlashRegion, 3> fullImage()
 {

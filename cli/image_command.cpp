@@ -41,12 +41,6 @@ private:
     std::ostream& out_;
 };
 
-// Nobody watches the messages of an image being built.
-class NoPause : public Pacer {
-public:
-    void pause(std::uint32_t) override {}
-};
-
 // "-o" is the short form of --output.
 CommandArguments withLongOutputOption(CommandArguments args)
 {

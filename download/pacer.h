@@ -17,6 +17,12 @@ public:
     virtual std::uint64_t nowMilliseconds() = 0;
 };
 
+// For work that has nobody to show its messages to: no pauses at all.
+class NoPause : public Pacer {
+public:
+    void pause(std::uint32_t) override {}
+};
+
 // The real ones: a sleeping pacer and the steady clock.
 class SleepingPacer : public Pacer {
 public:
