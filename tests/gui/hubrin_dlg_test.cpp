@@ -1,6 +1,7 @@
 #include "launcher/hubrin_dlg.h"
 
 #include "config/registry_location.h"
+#include "gui/dialog_controls.h"
 #include "gui/fake_launcher_shell.h"
 #include "gui/qt_printers.h"
 #include "gui/recording_presenter.h"
@@ -45,14 +46,9 @@ protected:
     }
 
     template <typename Control>
-    Control* control(const char* name) const
-    {
-        auto* found = dialog->findChild<Control*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
 
-    void click(const char* name) { QTest::mouseClick(control<QWidget>(name), Qt::LeftButton); }
+    void click(const char* name) { clickControl(*dialog, name); }
 
     TempDir dir;
     FakeLauncherShell shell;

@@ -1,5 +1,6 @@
 #include "stepwedge/ui/patchora_dlg.h"
 
+#include "gui/dialog_controls.h"
 #include "gui/qt_printers.h"
 #include "gui/recording_presenter.h"
 #include "gui/settings_store_fixture.h"
@@ -43,14 +44,9 @@ protected:
     }
 
     template <typename Control>
-    Control* control(const char* name) const
-    {
-        auto* found = dialog->findChild<Control*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
 
-    void click(const char* name) { QTest::mouseClick(control<QWidget>(name), Qt::LeftButton); }
+    void click(const char* name) { clickControl(*dialog, name); }
 
     void typeStep(const QString& text)
     {
