@@ -43,6 +43,11 @@ bool readOsdImageFile(const std::string& path, FlashRegion& region, RunState& st
         state.errorText += "Unable to read file " + path;
         return false;
     }
+    // The gap is part of what the image fills: an image that leaves no room for it does not fit.
+    if (!hasRoom(region, kImageGap)) {
+        reportRegionOverflow(state);
+        return false;
+    }
     region.fillCount += kImageGap;
     return true;
 }

@@ -124,6 +124,14 @@ TEST_F(ReaderFaults, FilesLargerThanTheBufferEndWithTheSizeTextAndWriteNothingPa
     FlashRegion osdRegion = bufferOf(100);
     EXPECT_FALSE(readOsdImageFile(file("osd.bin", std::string(101, 'x')), osdRegion, osdRun, observer));
     EXPECT_EQ(osdRun.errorText, kSizeMismatchText);
+    // The 224-byte gap after an image must fit too: 76 + 224 fills 300 bytes exactly, 77 does not.
+    RunState fitRun, gapRun;
+    FlashRegion fitRegion = bufferOf(300), gapRegion = bufferOf(300);
+    EXPECT_TRUE(readOsdImageFile(file("fit.bin", std::string(76, 'x')), fitRegion, fitRun, observer));
+    EXPECT_EQ(fitRegion.fillCount, 300u);
+    EXPECT_FALSE(readOsdImageFile(file("gap.bin", std::string(77, 'x')), gapRegion, gapRun, observer));
+    EXPECT_EQ(gapRun.errorText, kSizeMismatchText);
+    EXPECT_LE(gapRegion.fillCount, 300u);
 
     FlashRegion tableRegion = bufferOf(0x100000 - 1);
     EXPECT_FALSE(readColorTableFile(file("t.txt", repeatedLines("0 0 0 1 1 1", 64 * 64 * 64)), tableRegion, tableRun, observer));
