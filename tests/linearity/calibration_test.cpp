@@ -139,6 +139,41 @@ TEST(CheckTablesTest, AFlatChannelGivesAZeroGammaNoTableAndTheMessages)
     EXPECT_TRUE(run.status.isError());
 }
 
+TEST(CheckTablesTest, AnUndefinedFitGivesNoTableNoFileAndTheMessages)
+{
+    // Green lacks step 2, so every step of its fit sits at code 255: each log10 x is 0 and
+    // the slope is 0 / 0. Red and blue still have step 2 and fit.
+    LinearityRun run("0~64~255~255~255~255");
+    run.fillAllColumns({"0.5", "5.5", "22.5", "52.5", "100.5", "120.5"});
+    run.grid.setCellText(1, 1, "x");
+    run.calibration.apply();
+    EXPECT_TRUE(std::isnan(run.calibration.gamma(Channel::Green)));
+    EXPECT_TRUE(std::isfinite(run.calibration.gamma(Channel::Red)));
+    EXPECT_FALSE(run.calibration.plotValid());
+    EXPECT_FALSE(run.calibration.saveEnabled());
+    EXPECT_EQ(run.calibration.gammaLabels()[2], "Green: Unknown");
+    const std::vector<std::string> lines = run.status.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+              (std::vector<std::string>{"Invalid Green value(s), please re-enter",
+                                        "If values are the same please re-measure or change them so there are ascending"}));
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line.starts_with("Invalid"); }), 1);
+    EXPECT_TRUE(run.status.isError());
+
+    EXPECT_FALSE(saveTables(run.calibration).tablesWritten);
+    for (Channel channel : kAllChannels) {
+        EXPECT_FALSE(std::filesystem::exists(lutPathFor(run.dir, channel))) << channelName(channel);
+        EXPECT_EQ(run.storedFlag(channel), "false") << channelName(channel);
+    }
+
+    // An infinite gamma, which no fit here reaches, leaves exponent 0 and a table of finite
+    // ones: only the gamma shows it is unusable.
+    CorrectionTable table;
+    fillCorrectionTable(table, INFINITY, std::nullopt);
+    EXPECT_EQ(std::count(table.begin(), table.end(), 1.0), kCorrectionTableSize);
+    EXPECT_FALSE(isUsableTable(table, INFINITY));
+}
+
 TEST(VerificationModeTest, GrayscaleFitOverTheSelectedStepsAndOneTableForAllFiles)
 {
     LinearityRun run(kTwentyOneSteps);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -67,6 +68,37 @@ TEST_F(LinearityCommandTest, BrightRegionExampleWithOptionsOverridingTheFileAndS
         EXPECT_EQ(storedFlag(dir / "registry.reg", channel), "true");
         const std::string content = readFile(lutPathFor(dir, channel));
         EXPECT_EQ(content.substr(content.size() - 20), "0.879483\r\n0.879483\r\n"); // the clipped tail of entry 6175
+    }
+}
+
+TEST_F(LinearityCommandTest, VerificationFitsTheFirstKStepsAndSavesTheGrayscaleTableThreeTimes)
+{
+    useSteps(kNineSteps);
+    const std::string file = data(compressedHighlights()); // a normal-mode file; the option switches modes
+
+    // K beyond the step list is refused before anything is loaded or written.
+    EXPECT_EQ(run({"--data", file, "--verification", "10", "--save"}), kExitUsage);
+    EXPECT_NE(err.str().find("1 to 9"), std::string::npos) << err.str();
+    EXPECT_TRUE(out.str().empty()) << out.str();
+    EXPECT_FALSE(std::filesystem::exists(lutPathFor(dir, Channel::Red)));
+
+    // Steps 1 to 7 follow the 2.2 power law exactly; the flat steps 8 and 9 (which pull
+    // the full fit down to 2.00) lie beyond K.
+    EXPECT_EQ(run({"--data", file, "--verification", "7", "--save"}), kExitSuccess) << err.str() << out.str();
+    EXPECT_EQ(out.str().substr(0, out.str().find("1D LUT files")), "Status:\n"
+                                                                   "Display Gamma Values:\n"
+                                                                   "  Grayscale: 2.20\n"
+                                                                   "Primary Calibration Target Values:\n"
+                                                                   "  Step Code Value: 192\n"
+                                                                   "  Step Number: 7\n");
+    const std::string red = readFile(lutPathFor(dir, Channel::Red));
+    EXPECT_EQ(std::count(red.begin(), red.end(), '\n'), 8192);
+    // python: (1 / 8191) ** (1 / 2.2) and (8190 / 8191) ** (1 / 2.2), six digits.
+    EXPECT_TRUE(red.starts_with("0\r\n0.0166422\r\n")) << red.substr(0, 40);
+    EXPECT_TRUE(red.ends_with("\r\n0.999945\r\n1\r\n"));
+    for (Channel channel : kAllChannels) {
+        EXPECT_EQ(readFile(lutPathFor(dir, channel)), red) << channelName(channel);
+        EXPECT_EQ(storedFlag(dir / "registry.reg", channel), "true") << channelName(channel);
     }
 }
 
