@@ -4,41 +4,27 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
-std::ostream& operator<<(std::ostream& out, const EdgeRect& r)
-{
-    return out << "{" << r.left << ", " << r.top << ", " << r.right << ", " << r.bottom << "}";
-}
-
 namespace {
-
-TEST(AnchoredRect, EachAnchorSetMovesOrStretchesWithTheDialog)
-{
-    const EdgeRect captured{10, 20, 110, 70};
-    const auto moved = [&](int anchorSet) { return anchoredRect(captured, anchorSet, 300, -5); };
-    EXPECT_EQ(moved(anchors::All), (EdgeRect{10, 20, 410, 65}));
-    EXPECT_EQ(moved(anchors::Right | anchors::Bottom), (EdgeRect{310, 15, 410, 65}));
-    EXPECT_EQ(moved(anchors::Left | anchors::Bottom), (EdgeRect{10, 15, 110, 65}));
-    EXPECT_EQ(moved(anchors::Top | anchors::Bottom), (EdgeRect{10, 20, 110, 65}));
-    EXPECT_EQ(moved(anchors::Left | anchors::Top), captured);
-}
 
 TEST(AnchorLayout, PlacesControlsFromTheCapturedRectanglesEveryTime)
 {
     QWidget dialog;
-    auto* stretching = new QWidget(&dialog);
-    stretching->setGeometry(10, 10, 380, 200);
-    auto* moving = new QWidget(&dialog);
-    moving->setGeometry(300, 250, 80, 30);
-    auto* reanchored = new QWidget(&dialog);
-    reanchored->setGeometry(10, 250, 50, 20);
+    const auto child = [&dialog](QRect geometry) {
+        auto* widget = new QWidget(&dialog);
+        widget->setGeometry(geometry);
+        return widget;
+    };
+    QWidget* stretching = child({10, 10, 380, 200});
+    QWidget* moving = child({300, 250, 80, 30});
+    QWidget* reanchored = child({10, 250, 50, 20});
+    QWidget* tall = child({100, 20, 50, 20});
 
     AnchorLayout layout;
     layout.anchor(stretching, anchors::All);
     layout.anchor(moving, anchors::Right | anchors::Bottom);
     layout.anchor(reanchored, anchors::Right | anchors::Bottom);
     layout.anchor(reanchored, anchors::Left | anchors::Bottom); // replaces the first anchors
+    layout.anchor(tall, anchors::Top | anchors::Bottom);
     layout.apply(QSize(900, 900));
     EXPECT_EQ(moving->geometry(), QRect(300, 250, 80, 30)) << "nothing moves before the layout is captured";
 
@@ -47,6 +33,7 @@ TEST(AnchorLayout, PlacesControlsFromTheCapturedRectanglesEveryTime)
     EXPECT_EQ(stretching->geometry(), QRect(10, 10, 580, 400));
     EXPECT_EQ(moving->geometry(), QRect(500, 450, 80, 30));
     EXPECT_EQ(reanchored->geometry(), QRect(10, 450, 50, 20));
+    EXPECT_EQ(tall->geometry(), QRect(100, 20, 50, 220));
     layout.apply(QSize(400, 300));
     EXPECT_EQ(moving->geometry(), QRect(300, 250, 80, 30));
 

@@ -20,9 +20,8 @@ public:
             return nullptr;
         }
         started << programName;
-        auto running = std::make_shared<bool>(true);
-        runningFlags[programName] = running;
-        return std::make_unique<Program>(programName, running, killed);
+        running[programName] = std::make_shared<bool>(true);
+        return std::make_unique<Program>(programName, running[programName], killed);
     }
 
     bool openDocument(const QString& documentName, QString& error) override
@@ -34,8 +33,7 @@ public:
     }
 
     // The program ends on its own, as when the operator closes it.
-    void end(const QString& programName) { *runningFlags.at(programName) = false; }
-    bool isRunning(const QString& programName) const { return *runningFlags.at(programName); }
+    void end(const QString& programName) { *running.at(programName) = false; }
 
     QStringList started;
     QStringList killed;
@@ -44,28 +42,20 @@ public:
     bool documentsOpen = true;
 
 private:
-    class Program final : public StartedProgram {
-    public:
-        Program(QString name, std::shared_ptr<bool> running, QStringList& killed)
-            : name_(std::move(name))
-            , running_(std::move(running))
-            , killed_(killed)
-        {
-        }
-        bool isRunning() override { return *running_; }
+    struct Program final : StartedProgram {
+        Program(QString name, std::shared_ptr<bool> alive, QStringList& killed)
+            : name(std::move(name)), alive(std::move(alive)), killed(killed) {}
+        bool isRunning() override { return *alive; }
         void kill() override
         {
-            if (!*running_)
-                return;
-            *running_ = false;
-            killed_ << name_;
+            if (*alive)
+                killed << name;
+            *alive = false;
         }
-
-    private:
-        QString name_;
-        std::shared_ptr<bool> running_;
-        QStringList& killed_;
+        QString name;
+        std::shared_ptr<bool> alive;
+        QStringList& killed;
     };
 
-    std::map<QString, std::shared_ptr<bool>> runningFlags;
+    std::map<QString, std::shared_ptr<bool>> running;
 };

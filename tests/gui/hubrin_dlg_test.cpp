@@ -25,8 +25,8 @@ protected:
     // The launcher opens the store the way the program does: through $CHROMIX_REGISTRY.
     void open(const StoreContents& contents = {})
     {
-        writeSettingsStore(storeFile(), contents);
-        ::setenv("CHROMIX_REGISTRY", storeFile().c_str(), 1);
+        writeSettingsStore(dir / "registry.reg", contents);
+        ::setenv("CHROMIX_REGISTRY", (dir / "registry.reg").c_str(), 1);
         dialog = std::make_unique<CHubrinDlg>(openDefaultStore(), shell, messages);
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -34,19 +34,17 @@ protected:
 
     void TearDown() override { ::unsetenv("CHROMIX_REGISTRY"); }
 
-    std::filesystem::path storeFile() const { return dir / "registry.reg"; }
-
-    // A flag as the next program to start will read it.
-    std::string storedFlag(std::string CalibrationSettings::*field) const
+    // The validity flags as the next program to start will read them.
+    QStringList storedFlags() const
     {
         const auto store = openDefaultStore();
-        CalibrationSettings settings(*store);
-        settings.load();
-        return settings.*field;
+        CalibrationSettings s(*store);
+        s.load();
+        QStringList flags;
+        for (const std::string* flag : {&s.matrixCurrentValid, &s.validRed, &s.validGreen, &s.validBlue})
+            flags << QString::fromStdString(*flag);
+        return flags;
     }
-
-    template <typename Control>
-    Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
 
     void click(const char* name) { clickControl(*dialog, name); }
 
@@ -56,21 +54,12 @@ protected:
     std::unique_ptr<CHubrinDlg> dialog;
 };
 
-TEST_F(LauncherWindow, EveryStartMarksTheCalibrationResultsNotValid)
+TEST_F(LauncherWindow, EveryStartMarksTheCalibrationResultsNotValidUnlessSettingsAreUnreadable)
 {
-    open({.flags = "true"});
-    EXPECT_EQ(storedFlag(&CalibrationSettings::matrixCurrentValid), "false");
-    EXPECT_EQ(storedFlag(&CalibrationSettings::validRed), "false");
-    EXPECT_EQ(storedFlag(&CalibrationSettings::validGreen), "false");
-    EXPECT_EQ(storedFlag(&CalibrationSettings::validBlue), "false");
-    EXPECT_TRUE(messages.messages.empty());
-}
-
-TEST_F(LauncherWindow, UnreadableSettingsLeaveTheFlagsAlone)
-{
-    open({.flags = "true", .withStepWedgeKey = false});
-    EXPECT_EQ(storedFlag(&CalibrationSettings::matrixCurrentValid), "true");
-    EXPECT_EQ(storedFlag(&CalibrationSettings::validBlue), "true");
+    open({.withStepWedgeKey = false});
+    EXPECT_EQ(storedFlags(), QStringList({"true", "true", "true", "true"}));
+    open();
+    EXPECT_EQ(storedFlags(), QStringList({"false", "false", "false", "false"}));
     EXPECT_TRUE(messages.messages.empty());
 }
 
@@ -79,85 +68,58 @@ TEST_F(LauncherWindow, OpensWithItsTitleOnTopAndNoCalibrationChosen)
     open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Velvane Chromix \u2122 Application"));
     EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(control<QRadioButton>("primaryCalibration")->isChecked());
-    EXPECT_FALSE(control<QRadioButton>("linearityCalibration")->isChecked());
-    EXPECT_TRUE(control<QPushButton>("quit")->isDefault());
-    EXPECT_EQ(control<QLabel>("logo")->pixmap().size(), QSize(100, 100));
+    EXPECT_FALSE(findControl<QRadioButton>(*dialog, "primaryCalibration")->isChecked());
+    EXPECT_FALSE(findControl<QRadioButton>(*dialog, "linearityCalibration")->isChecked());
+    EXPECT_TRUE(findControl<QPushButton>(*dialog, "quit")->isDefault());
 }
 
-TEST_F(LauncherWindow, EachStartButtonStartsItsProgramOnceWhileItRuns)
+TEST_F(LauncherWindow, EachProgramStartsOnceWhileItRunsAndClosingEndsTheRest)
 {
     open();
     click("startDisplay");
     click("startDisplay");
-    EXPECT_EQ(shell.started, QStringList{QStringLiteral("Patchora")});
+    EXPECT_EQ(shell.started, QStringList{"Patchora"});
+    shell.end("Patchora");
+    click("startDisplay");
+    click("startDownload");
+    click("startDownload");
+    click("startCalibration");
+    EXPECT_EQ(shell.started, QStringList({"Patchora", "Patchora", "Flashbey"})) << "no calibration chosen yet";
+
+    // Both calibration tools run side by side, each once.
+    click("linearityCalibration");
+    click("startCalibration");
+    click("primaryCalibration");
+    click("startCalibration");
+    click("startCalibration");
+    click("linearityCalibration");
+    click("startCalibration");
+    EXPECT_EQ(shell.started, QStringList({"Patchora", "Patchora", "Flashbey", "Ramvel", "Trisola"}));
     EXPECT_TRUE(messages.messages.empty());
 
-    shell.end(QStringLiteral("Patchora"));
-    click("startDisplay");
-    click("startDownload");
-    click("startDownload");
-    EXPECT_EQ(shell.started, (QStringList{QStringLiteral("Patchora"), QStringLiteral("Patchora"), QStringLiteral("Flashbey")}));
-}
-
-TEST_F(LauncherWindow, BothCalibrationToolsRunSideBySideEachOnce)
-{
-    open();
-    click("startCalibration");
-    EXPECT_TRUE(shell.started.isEmpty()) << "nothing is chosen yet";
-    click("linearityCalibration");
-    click("startCalibration");
-    click("primaryCalibration");
-    click("startCalibration");
-    click("startCalibration");
-    click("linearityCalibration");
-    click("startCalibration");
-    EXPECT_EQ(shell.started, (QStringList{QStringLiteral("Ramvel"), QStringLiteral("Trisola")}));
-    EXPECT_TRUE(shell.isRunning(QStringLiteral("Ramvel")));
-    EXPECT_TRUE(shell.isRunning(QStringLiteral("Trisola")));
-}
-
-TEST_F(LauncherWindow, ClosingEndsTheProgramsStillRunningInRecordOrder)
-{
-    open();
-    click("linearityCalibration");
-    click("startCalibration");
-    click("startDisplay");
-    click("startDownload");
-    click("primaryCalibration");
-    click("startCalibration");
-    shell.end(QStringLiteral("Trisola"));
-
+    shell.end("Trisola");
     click("quit");
     EXPECT_FALSE(dialog->isVisible());
     dialog.reset();
-    EXPECT_EQ(shell.killed, (QStringList{QStringLiteral("Flashbey"), QStringLiteral("Patchora"), QStringLiteral("Ramvel")}));
+    EXPECT_EQ(shell.killed, QStringList({"Flashbey", "Patchora", "Ramvel"})) << "in record order";
 }
 
-TEST_F(LauncherWindow, AProgramThatCannotStartGetsAMessageAndCanBeTriedAgain)
+TEST_F(LauncherWindow, AFailedStartOrAMissingHelpFileGetsAMessage)
 {
     open();
-    shell.unstartable.insert(QStringLiteral("Flashbey"));
+    shell.unstartable.insert("Flashbey");
     click("startDownload");
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, QStringLiteral("Unable to start Flashbey"));
-
     shell.unstartable.clear();
     click("startDownload");
-    EXPECT_EQ(shell.started, QStringList{QStringLiteral("Flashbey")});
-}
+    EXPECT_EQ(shell.started, QStringList{"Flashbey"}) << "a failed start can be tried again";
 
-TEST_F(LauncherWindow, HelpOpensTheHelpFileOrSaysWhyNot)
-{
-    open();
     click("help");
-    EXPECT_EQ(shell.opened, QStringList{QStringLiteral("Chromix_Processor.chm")});
-    EXPECT_TRUE(messages.messages.empty());
-
     shell.documentsOpen = false;
     click("help");
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, QStringLiteral("Unable to open Chromix_Processor.chm"));
+    EXPECT_EQ(shell.opened, QStringList({"Chromix_Processor.chm", "Chromix_Processor.chm"}));
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(messages.messages[0].text, QStringLiteral("Unable to start Flashbey"));
+    EXPECT_EQ(messages.messages[1].text, QStringLiteral("Unable to open Chromix_Processor.chm"));
 }
 
 TEST_F(LauncherWindow, AboutShowsTheVersion)
@@ -169,9 +131,9 @@ TEST_F(LauncherWindow, AboutShowsTheVersion)
         QWidget* about = QApplication::activeModalWidget();
         ASSERT_NE(about, nullptr);
         title = about->windowTitle();
-        if (auto* text = about->findChild<QLabel*>(QStringLiteral("version")))
-            version = text->text();
-        QTest::mouseClick(about->findChild<QPushButton*>(QStringLiteral("ok")), Qt::LeftButton);
+        if (auto* label = findControl<QLabel>(*about, "version"))
+            version = label->text();
+        clickControl(*about, "ok");
     });
     click("about");
     EXPECT_EQ(title, QStringLiteral("About Hubrin"));

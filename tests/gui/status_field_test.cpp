@@ -6,27 +6,20 @@
 
 namespace {
 
-QColor textColour(const StatusField& field) { return field.palette().color(QPalette::Text); }
-
 TEST(StatusField, WholeTextIsRedAfterAnErrorAndBlueOtherwise)
 {
     StatusField field(QStringLiteral("\r\n"));
+    const auto colour = [&field] { return field.palette().color(QPalette::Text); };
     field.setStatus(QStringLiteral("Reading the tables"), false);
-    EXPECT_EQ(textColour(field), QColor(Qt::blue));
+    EXPECT_EQ(colour(), QColor(Qt::blue));
     field.appendStatus(QStringLiteral("Unable to open file"), true);
-    EXPECT_EQ(textColour(field), QColor(Qt::red));
+    EXPECT_EQ(colour(), QColor(Qt::red));
     field.appendStatus(QStringLiteral("Retrying"), false);
-    EXPECT_EQ(textColour(field), QColor(Qt::blue));
+    EXPECT_EQ(colour(), QColor(Qt::blue));
     EXPECT_TRUE(field.isReadOnly());
-}
-
-TEST(StatusField, LinesAreJoinedWithTheToolsSeparatorAndShownWithoutCarriageReturns)
-{
-    StatusField crlf(QStringLiteral("\r\n"));
-    crlf.appendStatus(QStringLiteral("one"), false);
-    crlf.appendStatus(QStringLiteral("two"), false);
-    EXPECT_EQ(crlf.text(), QStringLiteral("one\r\ntwo"));
-    EXPECT_EQ(crlf.toPlainText(), QStringLiteral("one\ntwo"));
+    // Lines are joined with the tool's separator and shown without carriage returns.
+    EXPECT_EQ(field.text(), QStringLiteral("Reading the tables\r\nUnable to open file\r\nRetrying"));
+    EXPECT_EQ(field.toPlainText(), QStringLiteral("Reading the tables\nUnable to open file\nRetrying"));
 
     StatusField lf(QStringLiteral("\n"));
     lf.appendStatus(QStringLiteral("first"), false);

@@ -1,11 +1,11 @@
 #include "launcher/system_shell.h"
 
+#include "gui/dialog_controls.h"
 #include "gui/qt_printers.h"
 #include "gui/recording_presenter.h"
 #include "launcher/hubrin_dlg.h"
 #include "support/temp_dir.h"
 
-#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -49,36 +49,24 @@ TEST(SystemShell, StartsTheProgramFromTheFirstFolderThatHoldsIt)
     writeScript(besideLauncher / "Trisola", "echo trisola > '" + marker.string() + "'");
 
     SystemShell shell({folder(workingDir), folder(besideLauncher)});
-    QString error;
-    auto ramvel = shell.startProgram(QStringLiteral("Ramvel"), error);
-    ASSERT_NE(ramvel, nullptr) << error.toStdString();
-    QTRY_VERIFY_WITH_TIMEOUT(!ramvel->isRunning(), 5000);
-    EXPECT_EQ(readFile(marker), "working\n");
-
-    auto trisola = shell.startProgram(QStringLiteral("Trisola"), error);
-    ASSERT_NE(trisola, nullptr) << error.toStdString();
-    QTRY_VERIFY_WITH_TIMEOUT(!trisola->isRunning(), 5000);
-    EXPECT_EQ(readFile(marker), "trisola\n");
+    for (const auto& [program, found] : {std::pair{"Ramvel", "working\n"}, std::pair{"Trisola", "trisola\n"}}) {
+        QString error;
+        auto started = shell.startProgram(QString::fromLatin1(program), error);
+        ASSERT_NE(started, nullptr) << error.toStdString();
+        QTRY_VERIFY_WITH_TIMEOUT(!started->isRunning(), 5000);
+        EXPECT_EQ(readFile(marker), found);
+    }
 }
 
-TEST(SystemShell, AMissingOrNonExecutableProgramSaysWhereItWasLookedFor)
-{
-    TempDir dir;
-    writeFile(dir / "Flashbey", "not a program");
-    SystemShell shell({folder(dir)});
-    QString error;
-    EXPECT_EQ(shell.startProgram(QStringLiteral("Flashbey"), error), nullptr);
-    EXPECT_EQ(error, QStringLiteral("Unable to start Flashbey: no program file \"Flashbey\" in %1.").arg(folder(dir)));
-    EXPECT_EQ(shell.startProgram(QStringLiteral("Patchora"), error), nullptr);
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to start Patchora:")));
-}
-
-TEST(SystemShell, AMissingHelpFileSaysWhereItWasLookedFor)
+TEST(SystemShell, AMissingProgramOrHelpFileSaysWhereItWasLookedFor)
 {
     TempDir first;
     TempDir second;
+    writeFile(first / "Flashbey", "not a program");
     SystemShell shell({folder(first), folder(second)});
     QString error;
+    EXPECT_EQ(shell.startProgram(QStringLiteral("Flashbey"), error), nullptr);
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to start Flashbey: no program file \"Flashbey\" in %1").arg(folder(first)))) << error.toStdString();
     EXPECT_FALSE(shell.openDocument(QStringLiteral("Chromix_Processor.chm"), error));
     EXPECT_EQ(error, QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in %1 or %2.").arg(folder(first), folder(second)));
 }
@@ -96,10 +84,9 @@ TEST(SystemShell, LauncherStartsTheDisplayOnceAndEndsItWhenItGoes)
     launcher->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(launcher.get()));
 
-    auto* startDisplay = launcher->findChild<QPushButton*>(QStringLiteral("startDisplay"));
-    QTest::mouseClick(startDisplay, Qt::LeftButton);
+    clickControl(*launcher, "startDisplay");
     QTRY_COMPARE_WITH_TIMEOUT(startedPids(pids).size(), std::size_t{1}, 5000);
-    QTest::mouseClick(startDisplay, Qt::LeftButton);
+    clickControl(*launcher, "startDisplay");
     QTest::qWait(200);
     ASSERT_EQ(startedPids(pids).size(), 1u);
     const pid_t display = startedPids(pids).front();

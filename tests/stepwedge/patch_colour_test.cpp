@@ -4,40 +4,23 @@
 
 namespace {
 
-StepTable parsedTable(std::string_view stepList)
+TEST(PatchColour, CodeGoesIntoTheSelectedBytesAndStepsOutsideTheListAreBlack)
 {
     StepTable table;
     for (Channel channel : kAllChannels)
-        parseStepList(table, channel, stepList);
-    return table;
-}
-
-TEST(PatchColour, PrimariesPutTheCodeIntoTheirOwnByte)
-{
-    const StepTable table = parsedTable("0~64~128~255~");
-    EXPECT_EQ(patchColour(table, 2, ColourSelection::Red), 0x000040u);
-    EXPECT_EQ(patchColour(table, 2, ColourSelection::Green), 0x004000u);
-    EXPECT_EQ(patchColour(table, 2, ColourSelection::Blue), 0x400000u);
-    EXPECT_EQ(patchColour(table, 4, ColourSelection::Blue), 0xFF0000u);
-    EXPECT_EQ(patchColour(table, 1, ColourSelection::Green), 0u);
-}
-
-TEST(PatchColour, GrayscaleHasAllThreeComponentsEqual)
-{
-    const StepTable table = parsedTable("0~64~128~255~");
-    EXPECT_EQ(patchColour(table, 3, ColourSelection::Grayscale), 0x808080u);
-    EXPECT_EQ(patchColour(table, 4, ColourSelection::Grayscale), 0xFFFFFFu);
-    EXPECT_EQ(patchColour(table, 1, ColourSelection::Grayscale), 0u);
-}
-
-TEST(PatchColour, StepsOutsideTheListAreBlackInEverySelection)
-{
-    const StepTable table = parsedTable("255~255~");
-    for (auto selection : {ColourSelection::Red, ColourSelection::Green, ColourSelection::Blue, ColourSelection::Grayscale}) {
-        for (std::int32_t step : {0, -1, 3, 1000, INT32_MAX, INT32_MIN})
-            EXPECT_EQ(patchColour(table, step, selection), 0u) << "step " << step;
-        EXPECT_NE(patchColour(table, 2, selection), 0u);
-    }
+        parseStepList(table, channel, "0~64~128~255~");
+    using enum ColourSelection;
+    const struct {
+        std::int32_t step;
+        ColourSelection selection;
+        std::uint32_t word;
+    } cases[] = {
+        {2, Red, 0x000040}, {2, Green, 0x004000}, {2, Blue, 0x400000}, {4, Blue, 0xFF0000},
+        {3, Grayscale, 0x808080}, {4, Grayscale, 0xFFFFFF}, {1, Green, 0},
+        {0, Red, 0}, {5, Grayscale, 0}, {-1, Blue, 0}, {INT32_MAX, Green, 0}, {INT32_MIN, Grayscale, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(patchColour(table, c.step, c.selection), c.word) << "step " << c.step;
 }
 
 TEST(PatchColour, GreyOfAPartlyFilledTableCountsMissingChannelsAsBlack)
