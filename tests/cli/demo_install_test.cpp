@@ -64,9 +64,7 @@ TEST_F(DemoInstallation, EveryProgramLoadsItsSettings)
     EXPECT_EQ(types[0].children.size(), 2u);
     EXPECT_EQ(types[1].name, "Velvane Aster LCD Monitor");
 
-    // The store paths name files that exist (but for the ones the calibrations write).
-    for (const std::string* path : {&settings.matrixDefault, &settings.firstLutDefault[0], &settings.secondLutDefault[2]})
-        EXPECT_TRUE(fs::is_regular_file(*path)) << *path;
+    // The files the calibrations write are not there yet; the others are read below.
     EXPECT_FALSE(fs::exists(settings.matrixCurrent));
     EXPECT_FALSE(fs::exists(settings.secondLutCurrent[1]));
 

@@ -25,8 +25,6 @@ TEST(AnchorLayout, PlacesControlsFromTheCapturedRectanglesEveryTime)
     layout.anchor(reanchored, anchors::Right | anchors::Bottom);
     layout.anchor(reanchored, anchors::Left | anchors::Bottom); // replaces the first anchors
     layout.anchor(tall, anchors::Top | anchors::Bottom);
-    layout.apply(QSize(900, 900));
-    EXPECT_EQ(moving->geometry(), QRect(300, 250, 80, 30)) << "nothing moves before the layout is captured";
 
     layout.capture(QSize(400, 300));
     layout.apply(QSize(600, 500));

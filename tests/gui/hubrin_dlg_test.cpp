@@ -9,8 +9,6 @@
 #include "support/temp_dir.h"
 
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -60,17 +58,9 @@ TEST_F(LauncherWindow, EveryStartMarksTheCalibrationResultsNotValidUnlessSetting
     EXPECT_EQ(storedFlags(), QStringList({"true", "true", "true", "true"}));
     open();
     EXPECT_EQ(storedFlags(), QStringList({"false", "false", "false", "false"}));
-    EXPECT_TRUE(messages.messages.empty());
-}
-
-TEST_F(LauncherWindow, OpensWithItsTitleOnTopAndNoCalibrationChosen)
-{
-    open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Velvane Chromix \u2122 Application"));
     EXPECT_TRUE(dialog->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(findControl<QRadioButton>(*dialog, "primaryCalibration")->isChecked());
-    EXPECT_FALSE(findControl<QRadioButton>(*dialog, "linearityCalibration")->isChecked());
-    EXPECT_TRUE(findControl<QPushButton>(*dialog, "quit")->isDefault());
+    EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST_F(LauncherWindow, EachProgramStartsOnceWhileItRunsAndClosingEndsTheRest)

@@ -10,10 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
 namespace {
 
@@ -27,35 +28,39 @@ void writeScript(const fs::path& file, const std::string& body)
 
 QString folder(const TempDir& dir) { return QString::fromStdString(dir.path().string()); }
 
-// The process ids the started scripts wrote, one line per start.
-std::vector<pid_t> startedPids(const fs::path& log)
-{
-    std::vector<pid_t> pids;
-    std::istringstream lines(readFile(log));
-    for (long pid = 0; lines >> pid;)
-        pids.push_back(static_cast<pid_t>(pid));
-    return pids;
-}
-
 bool processExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
 
-TEST(SystemShell, StartsTheProgramFromTheFirstFolderThatHoldsIt)
+// The whole chain with real processes: the program found in the first folder that holds it,
+// one display at a time, and none left after the launcher has gone.
+TEST(SystemShell, LauncherStartsTheDisplayOnceAndEndsItWhenItGoes)
 {
     TempDir workingDir;
     TempDir besideLauncher;
-    const fs::path marker = workingDir / "marker";
-    writeScript(workingDir / "Ramvel", "echo working > '" + marker.string() + "'");
-    writeScript(besideLauncher / "Ramvel", "echo beside > '" + marker.string() + "'");
-    writeScript(besideLauncher / "Trisola", "echo trisola > '" + marker.string() + "'");
-
+    const std::string pids = (workingDir / "pids").string();
+    const fs::path download = workingDir / "download";
+    writeScript(workingDir / "Patchora", "echo $$ >> '" + pids + "'\nexec sleep 60");
+    writeScript(besideLauncher / "Patchora", "echo beside >> '" + pids + "'");
+    writeScript(besideLauncher / "Flashbey", "touch '" + download.string() + "'");
     SystemShell shell({folder(workingDir), folder(besideLauncher)});
-    for (const auto& [program, found] : {std::pair{"Ramvel", "working\n"}, std::pair{"Trisola", "trisola\n"}}) {
-        QString error;
-        auto started = shell.startProgram(QString::fromLatin1(program), error);
-        ASSERT_NE(started, nullptr) << error.toStdString();
-        QTRY_VERIFY_WITH_TIMEOUT(!started->isRunning(), 5000);
-        EXPECT_EQ(readFile(marker), found);
-    }
+    RecordingPresenter messages;
+    auto launcher = std::make_unique<CHubrinDlg>(nullptr, shell, messages);
+    launcher->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(launcher.get()));
+
+    clickControl(*launcher, "startDisplay");
+    clickControl(*launcher, "startDownload");
+    QTRY_VERIFY_WITH_TIMEOUT(fs::exists(download) && !readFile(pids).empty(), 5000);
+    clickControl(*launcher, "startDisplay");
+    QTest::qWait(200);
+    const std::string started = readFile(pids);
+    ASSERT_EQ(std::count(started.begin(), started.end(), '\n'), 1) << started;
+    const pid_t display = static_cast<pid_t>(std::atol(started.c_str()));
+    ASSERT_GT(display, 0) << started;
+    EXPECT_TRUE(processExists(display));
+
+    launcher.reset();
+    EXPECT_FALSE(processExists(display));
+    EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST(SystemShell, AMissingProgramOrHelpFileSaysWhereItWasLookedFor)
@@ -69,32 +74,6 @@ TEST(SystemShell, AMissingProgramOrHelpFileSaysWhereItWasLookedFor)
     EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to start Flashbey: no program file \"Flashbey\" in %1").arg(folder(first)))) << error.toStdString();
     EXPECT_FALSE(shell.openDocument(QStringLiteral("Chromix_Processor.chm"), error));
     EXPECT_EQ(error, QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in %1 or %2.").arg(folder(first), folder(second)));
-}
-
-// The whole chain with real processes: one display at a time, and none left after the
-// launcher has gone.
-TEST(SystemShell, LauncherStartsTheDisplayOnceAndEndsItWhenItGoes)
-{
-    TempDir dir;
-    const fs::path pids = dir / "pids";
-    writeScript(dir / "Patchora", "echo $$ >> '" + pids.string() + "'\nexec sleep 60");
-    SystemShell shell({folder(dir)});
-    RecordingPresenter messages;
-    auto launcher = std::make_unique<CHubrinDlg>(nullptr, shell, messages);
-    launcher->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(launcher.get()));
-
-    clickControl(*launcher, "startDisplay");
-    QTRY_COMPARE_WITH_TIMEOUT(startedPids(pids).size(), std::size_t{1}, 5000);
-    clickControl(*launcher, "startDisplay");
-    QTest::qWait(200);
-    ASSERT_EQ(startedPids(pids).size(), 1u);
-    const pid_t display = startedPids(pids).front();
-    EXPECT_TRUE(processExists(display));
-
-    launcher.reset();
-    EXPECT_FALSE(processExists(display));
-    EXPECT_TRUE(messages.messages.empty());
 }
 
 } // namespace

@@ -4,42 +4,17 @@
 
 namespace {
 
-StepNavigator navigatorOver(std::int32_t lastStep)
+// The window tests walk the list with the buttons; these cover what the field cannot type.
+TEST(StepNavigator, BelowTheListNextCountsUpAndPreviousJumpsToTheFirstStep)
 {
     StepNavigator navigator;
-    navigator.reset(lastStep);
-    return navigator;
-}
-
-TEST(StepNavigator, StartsAtStepOneInRedAndStopsAtBothEnds)
-{
-    StepNavigator navigator = navigatorOver(3);
+    navigator.reset(21);
     EXPECT_EQ(navigator.colourSelection(), ColourSelection::Red);
     navigator.goPrevious();
     EXPECT_EQ(navigator.currentStep(), 1);
-    for (int i = 0; i < 3; ++i)
-        navigator.goNext();
-    EXPECT_EQ(navigator.currentStep(), 3);
-    navigator.goPrevious();
-    EXPECT_EQ(navigator.stepEntry(), 2);
-    navigator.goEnd();
-    EXPECT_EQ(navigator.currentStep(), 3);
-    navigator.goStart();
-    EXPECT_EQ(navigator.stepEntry(), 1);
-}
-
-TEST(StepNavigator, FromBeyondTheListNextJumpsBackAndPreviousCountsDown)
-{
-    StepNavigator navigator = navigatorOver(21);
-    navigator.goTo(40);
-    navigator.goNext();
-    EXPECT_EQ(navigator.currentStep(), 21);
-    navigator.goTo(40);
-    navigator.goPrevious();
-    EXPECT_EQ(navigator.stepEntry(), 39);
     navigator.goTo(-5);
     navigator.goNext();
-    EXPECT_EQ(navigator.currentStep(), -4);
+    EXPECT_EQ(navigator.stepEntry(), -4);
     navigator.goPrevious();
     EXPECT_EQ(navigator.currentStep(), 1);
 
@@ -53,20 +28,12 @@ TEST(StepNavigator, FromBeyondTheListNextJumpsBackAndPreviousCountsDown)
 
 TEST(StepNavigator, StepsAtTheEndsOfTheIntegerRangeDoNotWrap)
 {
-    StepNavigator navigator = navigatorOver(21);
+    StepNavigator navigator;
+    navigator.reset(21);
     navigator.goTo(INT32_MAX);
     navigator.goNext();
     EXPECT_EQ(navigator.currentStep(), 21);
     navigator.goTo(INT32_MIN);
-    navigator.goPrevious();
-    EXPECT_EQ(navigator.currentStep(), 1);
-}
-
-TEST(StepNavigator, EmptyListEndsAtStepZeroAndStartsAtStepOne)
-{
-    StepNavigator navigator = navigatorOver(0);
-    navigator.goNext();
-    EXPECT_EQ(navigator.currentStep(), 0);
     navigator.goPrevious();
     EXPECT_EQ(navigator.currentStep(), 1);
 }
