@@ -10,8 +10,6 @@
 #include "download/download_run.h"
 #include "download/table_readers.h"
 
-#include "bench_support.h"
-
 #include <benchmark/benchmark.h>
 
 #include <cstdio>

@@ -6,8 +6,6 @@
 #include "download/adapters/simulated_adapter_library.h"
 #include "download/cspi_flash.h"
 
-#include "bench_support.h"
-
 #include <benchmark/benchmark.h>
 
 namespace {

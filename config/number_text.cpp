@@ -86,15 +86,24 @@ bool exceedsRange(std::string_view number)
     return magnitude + exponent >= 0;
 }
 
-template <typename Real>
-bool parseLeadingReal(std::string_view text, Real& value, std::size_t* consumed)
+// Skips leading white space and an optional sign, as the C conversions do; returns where
+// the digits start.
+std::size_t skipSpaceAndSign(std::string_view text, bool& negative)
 {
     std::size_t i = 0;
     while (i < text.size() && isCSpace(text[i]))
         ++i;
-    bool negative = false;
+    negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
+    return i;
+}
+
+template <typename Real>
+bool parseLeadingReal(std::string_view text, Real& value, std::size_t* consumed)
+{
+    bool negative = false;
+    std::size_t i = skipSpaceAndSign(text, negative);
     // from_chars takes a minus sign itself; a second sign is not part of a number.
     if (i >= text.size() || text[i] == '-')
         return false;
@@ -176,12 +185,8 @@ bool parseLeadingFloat(std::string_view text, float& value, std::size_t* consume
 
 long long parseLeadingInteger(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && isCSpace(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    std::size_t i = skipSpaceAndSign(text, negative);
 
     // Accumulate the magnitude unsigned so that the most negative value fits.
     const unsigned long long limit = negative ? static_cast<unsigned long long>(LLONG_MAX) + 1 : static_cast<unsigned long long>(LLONG_MAX);

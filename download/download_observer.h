@@ -21,3 +21,14 @@ public:
     virtual void setCancelCaption(const std::string& caption) = 0;
     virtual void beep(Beep kind) = 0;
 };
+
+// For work that has nobody to show its messages to.
+class SilentObserver : public DownloadObserver {
+public:
+    void setStatus(const std::string&, bool) override {}
+    void appendStatus(const std::string&, bool) override {}
+    void setProgress(int) override {}
+    void setDownloadEnabled(bool) override {}
+    void setCancelCaption(const std::string&) override {}
+    void beep(Beep) override {}
+};

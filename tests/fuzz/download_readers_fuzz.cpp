@@ -16,15 +16,6 @@
 
 namespace {
 
-struct SilentObserver final : DownloadObserver {
-    void setStatus(const std::string&, bool) override {}
-    void appendStatus(const std::string&, bool) override {}
-    void setProgress(int) override {}
-    void setDownloadEnabled(bool) override {}
-    void setCancelCaption(const std::string&) override {}
-    void beep(Beep) override {}
-};
-
 using Reader = bool (*)(const std::string&, FlashRegion&, RunState&, DownloadObserver&);
 constexpr Reader kReaders[] = {readColorTableFile, readOsdImageFile, readFirstLutFile, readSecondLutFile, readMatrixFile};
 constexpr int kRegionOfReader[] = {0, 1, 2, 2, 2}; // as a run assigns them
