@@ -79,10 +79,6 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
         }
     }
     const std::optional<std::string> dataFile = arguments.value("--data");
-    if (dataFile && !std::filesystem::is_regular_file(*dataFile)) {
-        err << "chromix primary: cannot read the primary data file " << *dataFile << "\n";
-        return kExitFailure;
-    }
 
     auto store = openDefaultStore();
     CalibrationSettings settings(*store);
@@ -92,6 +88,9 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
         err << "chromix primary: " << dialog.status().text << "\n";
 
     if (dataFile && !dialog.loadData(*dataFile)) {
+        // The dialog reports a file it cannot read as one without a version; say why.
+        if (!std::filesystem::is_regular_file(*dataFile))
+            err << "chromix primary: cannot read the primary data file " << *dataFile << "\n";
         printDialog(dialog, out);
         return kExitFailure;
     }

@@ -64,6 +64,7 @@ TEST_F(PrimaryCommandTest, FailuresExitWithOneAndSaveNothing)
     EXPECT_EQ(run({"--data", (dir / "v2.txt").string()}), kExitFailure);
     EXPECT_TRUE(printed("Status: Invalid version number for the primary data file!"));
     EXPECT_EQ(run({"--data", (dir / "none.txt").string()}), kExitFailure);
+    EXPECT_TRUE(printed("Status: The primary data file has format or data errors!")) << out.str();
 
     writeFile(dir / "registry.reg", primaryStoreText(dir.path().string(), (dir / "no" / "m.txt").string(), "true"));
     EXPECT_EQ(run({"--data", dataPath, "--save"}), kExitFailure);
