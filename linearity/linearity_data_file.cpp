@@ -49,7 +49,8 @@ std::string dataValue(const MeasurementSet& set, int step)
 }
 
 // The first three fields of a data value: split at ",", runs of commas counting as one
-// separator, each field without surrounding blanks. Nothing when a field is missing or empty.
+// separator, each field without surrounding spaces (a tab stays part of the field's text).
+// Nothing when a field is missing or empty.
 std::optional<std::vector<std::string>> splitDataValue(std::string_view value)
 {
     std::vector<std::string> fields;
@@ -60,10 +61,10 @@ std::optional<std::vector<std::string>> splitDataValue(std::string_view value)
             return std::nullopt;
         const std::size_t end = std::min(value.find(',', position), value.size());
         std::string_view field = value.substr(position, end - position);
-        const std::size_t first = field.find_first_not_of(" \t");
+        const std::size_t first = field.find_first_not_of(' ');
         if (first == std::string_view::npos)
             return std::nullopt;
-        field = field.substr(first, field.find_last_not_of(" \t") - first + 1);
+        field = field.substr(first, field.find_last_not_of(' ') - first + 1);
         fields.emplace_back(field);
         position = end;
     }

@@ -65,11 +65,12 @@ TEST_F(DataFileTest, OlderVersionsCommaRunsAndBothBrightRegionOptionsLoad)
     std::string text = replaced(dataFileText(kWorkedExample), "VERSION=1.00", "VERSION=0.99");
     text = replaced(text, "NOISE_REDUCTION=OFF", "NOISE_REDUCTION=on"); // "on" is not "ON"
     text = replaced(text, "BRIGHT_REGION_CORRECTION=OFF\r\nCLIP_BRIGHT_REGION=OFF", "BRIGHT_REGION_CORRECTION=ON\r\nCLIP_BRIGHT_REGION=ON");
-    text = replaced(text, "5.5, 5.5, 5.5", ",,5.5,,, 6.5 ,7.5,8.5");
+    text = replaced(text, "5.5, 5.5, 5.5", ",,5.5,,, 6.5 ,\t7.5 ,8.5"); // spaces are trimmed, a tab is text
     run.calibration.setNoiseReduction(true);
     writeFile(file(), text);
     EXPECT_TRUE(loadDataFile(run.calibration, file()));
     EXPECT_EQ(run.grid.cellText(1, 1), "6.5");
+    EXPECT_EQ(run.grid.cellText(2, 1), "\t7.5");
     EXPECT_FALSE(run.calibration.options().noiseReduction);
     EXPECT_TRUE(run.calibration.options().brightRegionCorrection && run.calibration.options().clipBrightRegion);
     EXPECT_TRUE(run.calibration.clipBrightRegionEnabled());
