@@ -177,9 +177,11 @@ std::string withValue(std::string_view content, std::string_view section, std::s
         return joinLines(file);
 
     // The lines are views: the new texts must outlive the join below.
-    const std::string keyText = std::string(trimBlanks(key)) + "=" + std::string(value);
-    const std::string header = "[" + std::string(trimBlanks(section)) + "]";
     const Location location = locate(file.lines, section, key);
+    // Only the value of an existing key changes; its name keeps the spelling the file has.
+    const std::string_view keyName = location.keyLine ? keyLine(file.lines[*location.keyLine])->key : trimBlanks(key);
+    const std::string keyText = std::string(keyName) + "=" + std::string(value);
+    const std::string header = "[" + std::string(trimBlanks(section)) + "]";
     if (location.keyLine) {
         file.lines[*location.keyLine] = keyText;
     } else if (location.header) {

@@ -73,7 +73,7 @@ TEST(KeyFileText, WritingKeepsEveryOtherLineInPlace)
         return text.replace(text.find(line), line.size(), replacement);
     };
 
-    EXPECT_EQ(withValue(original, "data", "measured_data_1", "9"), originalWith("MEASURED_DATA_1=1", "measured_data_1=9"));
+    EXPECT_EQ(withValue(original, "data", "measured_data_1", "9"), originalWith("MEASURED_DATA_1=1", "MEASURED_DATA_1=9"));
     // A new key goes after the section's last non-blank line, not to the end of the file.
     EXPECT_EQ(withValue(original, "DATA", "MEASURED_DATA_3", "3"),
               originalWith("MEASURED_DATA_2=2\r\n", "MEASURED_DATA_2=2\r\nMEASURED_DATA_3=3\r\n"));
