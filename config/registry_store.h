@@ -25,7 +25,9 @@ public:
     // terminating zero, a multi-string its separating zeros and the final one.
     virtual ValueRead queryValue(std::string_view name, std::span<char> buffer, std::uint32_t& byteCount) const = 0;
 
-    // Writes a string value; `data` is stored as given, without a terminating zero.
+    // Writes a string value from `data`, which holds no terminating zero. The registry
+    // stores exactly these bytes; a registry file stores a quoted string, which reads back
+    // with its terminating zero.
     virtual bool setString(std::string_view name, std::string_view data) = 0;
 
     // Sub-keys, enumerated in case-insensitive name order.
