@@ -45,28 +45,15 @@ std::optional<std::int32_t> convertToField(float value, std::int32_t scale)
 }
 
 ReadProgress::ReadProgress(const FlashRegion& region, DownloadObserver& observer)
-    : region_(region), observer_(observer), startFill_(region.fillCount), shownFill_(region.fillCount)
+    : region_(region), observer_(observer), startFill_(region.fillCount)
 {
-}
-
-ReadProgress::~ReadProgress()
-{
-    if (pendingFill_)
-        show(*pendingFill_);
 }
 
 void ReadProgress::unitStored()
 {
-    if (region_.fillCount - shownFill_ >= kStride)
-        show(region_.fillCount);
-    else
-        pendingFill_ = region_.fillCount;
-}
-
-void ReadProgress::show(std::uint32_t fillCount)
-{
-    observer_.setStatus("Read count is " + formatInteger(fillCount - startFill_) + " and total is " + formatInteger(fillCount),
-                        false);
-    shownFill_ = fillCount;
-    pendingFill_.reset();
+    text_.assign("Read count is ");
+    text_ += formatInteger(region_.fillCount - startFill_);
+    text_ += " and total is ";
+    text_ += formatInteger(region_.fillCount);
+    observer_.setStatus(text_, false);
 }

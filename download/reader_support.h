@@ -43,15 +43,12 @@ inline std::optional<std::int32_t> convertToUnsignedField(float value, std::int3
     return static_cast<std::int32_t>(scaled);
 }
 
-// Shows "Read count is %d and total is %d" while a file is read. The text is built at
-// most once per kStride bytes of the file, and always for the file's last stored unit,
-// so a reader reporting after every byte costs next to nothing.
+// Shows "Read count is %d and total is %d" after each stored unit of a file: the bytes
+// this file has added so far and the region's fillCount. Whoever shows the texts decides
+// how often to repaint.
 class ReadProgress {
 public:
-    static constexpr std::uint32_t kStride = 4096;
-
     ReadProgress(const FlashRegion& region, DownloadObserver& observer);
-    ~ReadProgress();
     ReadProgress(const ReadProgress&) = delete;
     ReadProgress& operator=(const ReadProgress&) = delete;
 
@@ -59,11 +56,8 @@ public:
     void unitStored();
 
 private:
-    void show(std::uint32_t fillCount);
-
     const FlashRegion& region_;
     DownloadObserver& observer_;
     std::uint32_t startFill_;
-    std::uint32_t shownFill_;
-    std::optional<std::uint32_t> pendingFill_;
+    std::string text_; // reused: the readers report after every byte
 };
