@@ -12,6 +12,8 @@ constexpr std::string_view kVersion4Header = "REGEDIT4";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16Bom = "\xFF\xFE";
 constexpr std::size_t kHexLineWidth = 80; // regedit wraps hex data before this column
+// The registry's own limit; it also bounds the recursion of whoever walks the key tree.
+constexpr std::size_t kMaxKeyDepth = 512;
 
 // Registry value types whose data is text (string, expandable string, multi-string).
 constexpr unsigned long kTextTypes[] = {1, 2, 7};
@@ -371,6 +373,8 @@ bool RegistryFile::index(std::string* error)
                 path.remove_prefix(1);
             if (path.empty() || path.front() == '\\' || path.back() == '\\' || path.find("\\\\") != std::string_view::npos)
                 return fail(error, lineError(line, "bad key path \"" + std::string(path) + "\""));
+            if (static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')) >= kMaxKeyDepth)
+                return fail(error, lineError(line, "key path deeper than 512 levels"));
             section.path = path;
             section.headerLine = line++;
             sections_.push_back(std::move(section));

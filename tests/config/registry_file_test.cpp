@@ -140,6 +140,13 @@ TEST(RegistryFileParse, RejectsWhatIsNotARegistryFileWithTheLine)
     EXPECT_EQ(parseError(header + "[" + kKey + "\r\n"), "line 2: key line without closing \"]\"");
     EXPECT_EQ(parseError(header + "[" + kKey + "\\\\Matrix]\r\n"), "line 2: bad key path \"" + kKey + "\\\\Matrix\"");
     EXPECT_EQ(parseError("\xFF\xFE" "W\0\x00\xD8"s), "the file starts as UTF-16 text but is not valid UTF-16");
+
+    // The base key path has 4 levels; the registry holds at most 512.
+    std::string deepKey = kKey;
+    for (int level = 5; level <= 512; ++level)
+        deepKey += "\\k";
+    parsed(header + "[" + deepKey + "]\r\n");
+    EXPECT_EQ(parseError(header + "[" + deepKey + "\\k]\r\n"), "line 2: key path deeper than 512 levels");
 }
 
 TEST(RegistryFileEdit, ChangesOnlyTheLinesOfTheValuesItSets)
