@@ -55,25 +55,25 @@ void printNode(std::ostream& out, const DisplayTypeNode& node, const std::string
         printNode(out, child, configured, depth + 1);
 }
 
+std::string storeProblem(RegistryStore& store)
+{
+    if (auto* file = dynamic_cast<RegistryFileStore*>(&store); file && !file->lastError().empty())
+        return ": " + file->lastError();
+    return "";
+}
+
 int tree(std::ostream& out, std::ostream& err)
 {
     auto store = openDefaultStore();
     CalibrationSettings settings(*store);
     settings.load(true);
     if (settings.displayTypeTree.roots.empty()) {
-        err << "chromix store: the store holds no display types\n";
+        err << "chromix store: the store holds no display types" << storeProblem(*store) << "\n";
         return kExitFailure;
     }
     for (const DisplayTypeNode& root : settings.displayTypeTree.roots)
         printNode(out, root, settings.displayTypeTree.configuredDisplayType, 0);
     return kExitSuccess;
-}
-
-std::string storeProblem(RegistryStore& store)
-{
-    if (auto* file = dynamic_cast<RegistryFileStore*>(&store); file && !file->lastError().empty())
-        return ": " + file->lastError();
-    return "";
 }
 
 int get(const std::string& keyPath, const std::string& name, std::ostream& out, std::ostream& err)
