@@ -41,6 +41,10 @@ public:
     bool saveData(const std::filesystem::path& file);
     bool loadData(const std::filesystem::path& file);
 
+    // The data file buttons clear the status before they ask for a file name, so a
+    // cancelled file dialog still leaves the field empty.
+    void clearStatus() { status_ = {}; }
+
     const StatusMessage& status() const { return status_; }
     const std::string& reportText() const { return reportText_; }
     bool saveEnabled() const { return saveEnabled_; }
@@ -54,7 +58,6 @@ public:
 
 private:
     void showError(std::string text) { status_ = {std::move(text), true}; }
-    void clearStatus() { status_ = {}; }
 
     CalibrationSettings& settings_;
     FieldTexts fieldTexts_;

@@ -108,6 +108,9 @@ TEST_F(TrisolaDialogStateTest, SaveRefusesWhenNoApplyComputedMatrices)
     EXPECT_EQ(dialog->status().text, "No calibration matrices to save - press Apply with valid measured values first.");
     EXPECT_FALSE(std::filesystem::exists(matrixFile));
     EXPECT_EQ(storedCurrentValid(), "true");
+    dialog->clearStatus();
+    EXPECT_EQ(dialog->status().text, "");
+    EXPECT_FALSE(dialog->status().error);
 }
 
 TEST_F(TrisolaDialogStateTest, SaveFailuresKeepTheDialogOpenAndTheFlagInStepWithTheFile)
