@@ -1,0 +1,18 @@
+#include "config/registry_location.h"
+#include "download/adapters/adapter_choice.h"
+#include "download/ui/flashbey_dlg.h"
+#include "uikit/screenshot_hook.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    std::unique_ptr<RegistryStore> store = openDefaultStore();
+    std::unique_ptr<ChosenSpiAdapter> adapter = chooseSpiAdapter(store.get());
+    CFlashbeyDlg dialog(std::move(store), std::move(adapter));
+    dialog.show();
+    saveScreenshotWhenRequested(dialog, ScreenshotArea::Window);
+    dialog.exec();
+    return 0;
+}
