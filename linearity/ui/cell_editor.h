@@ -1,0 +1,61 @@
+#pragma once
+
+// Typing into the measurement grid: which keys a cell takes, the editor that enforces it,
+// and the delegate that puts the editor on a cell and writes the typed number back.
+
+#include <QLineEdit>
+#include <QPersistentModelIndex>
+#include <QStyledItemDelegate>
+
+#include <string_view>
+
+enum class EditKeyVerdict {
+    Accept,
+    Reject,
+    // A second "." starts the entry again: the cell and the field are emptied first.
+    StartFresh,
+};
+
+// Judges `key` as if appended to the field's `text`, wherever the caret is: digits and
+// one "." while the entry keeps at most four decimals and an integer part of at most
+// 10,000,000; no sign, no exponent, no grouping. Backspace ('\b') is always taken.
+EditKeyVerdict verifyEditKey(std::string_view text, char key);
+
+class CellEditor : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit CellEditor(QWidget* parent = nullptr);
+
+signals:
+    void keyRefused();
+    void freshEntryStarted();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    // A middle click would paste the selection past the key rules.
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class CellEditorDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // The next editor opens empty instead of with the cell's text: an entry started by
+    // typing replaces the cell.
+    void startNextEditEmpty() { startEmpty_ = true; }
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    // A typed number is kept with four decimals; a field without a number empties the
+    // cell, which marks the step as not measured.
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+
+signals:
+    void keyRefused() const;
+    void cellEmptied(const QPersistentModelIndex& cell) const;
+
+private:
+    mutable bool startEmpty_ = false;
+};

@@ -1,0 +1,18 @@
+#include "config/registry_location.h"
+#include "linearity/ui/data_file_chooser.h"
+#include "linearity/ui/ramvel_dlg.h"
+#include "uikit/screenshot_hook.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    FileDialogChooser files;
+    RamvelDlg dialog(openDefaultStore(), files);
+    dialog.initialise();
+    dialog.show();
+    saveScreenshotWhenRequested(dialog, ScreenshotArea::Window);
+    dialog.exec();
+    return 0;
+}

@@ -1,0 +1,121 @@
+#include "linearity/ui/my_cug.h"
+
+#include "linearity/ui/cell_editor.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int kLinearityColumns = 3;
+
+struct Heading {
+    const char* text;
+    Qt::GlobalColor colour;
+};
+constexpr std::array<Heading, 3> kChannelHeadings{{{"Red", Qt::red}, {"Green", Qt::green}, {"Blue", Qt::blue}}};
+constexpr Heading kGrayscaleHeading{"Grayscale", Qt::red};
+
+} // namespace
+
+MyCug::MyCug(QWidget* parent)
+    : QTableWidget(parent)
+    , delegate_(new CellEditorDelegate(this))
+{
+    setItemDelegate(delegate_);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    setTabKeyNavigation(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // The empty area below the last row is drawn in the button-shadow colour; cells keep
+    // the ordinary base colour.
+    QPalette colours = viewport()->palette();
+    colours.setColor(QPalette::Base, palette().color(QPalette::Dark));
+    viewport()->setPalette(colours);
+
+    connect(delegate_, &CellEditorDelegate::keyRefused, this, &MyCug::refuseKey);
+    connect(delegate_, &CellEditorDelegate::cellEmptied, this, [this](const QPersistentModelIndex& cell) {
+        if (cell.isValid())
+            setCellText(cell.column(), cell.row(), {});
+    });
+}
+
+std::string MyCug::cellText(int column, int row) const
+{
+    const QTableWidgetItem* cell = item(row, column);
+    return cell ? cell->text().toStdString() : std::string();
+}
+
+void MyCug::setCellText(int column, int row, std::string_view text)
+{
+    if (QTableWidgetItem* cell = item(row, column))
+        cell->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void MyCug::createMeasurementGrid(int rows, int columns)
+{
+    // An entry still open belongs to the grid being discarded.
+    if (QWidget* editor = indexWidget(currentIndex()))
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    clear();
+    setRowCount(std::max(rows, 0));
+    setColumnCount(std::max(columns, 0));
+    setupHeadings(columns);
+    const QBrush cellBackground = palette().brush(QPalette::Base);
+    const QString fresh = QString::fromLatin1(kFreshCellText.data(), static_cast<qsizetype>(kFreshCellText.size()));
+    for (int row = 0; row < rowCount(); ++row) {
+        auto* heading = new QTableWidgetItem(QString::number(row + 1));
+        heading->setForeground(Qt::black);
+        setVerticalHeaderItem(row, heading);
+        for (int column = 0; column < columnCount(); ++column) {
+            auto* cell = new QTableWidgetItem(fresh);
+            cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            cell->setBackground(cellBackground);
+            setItem(row, column, cell);
+        }
+    }
+    if (rowCount() > 0 && columnCount() > 0)
+        setCurrentCell(0, 0);
+}
+
+void MyCug::setupHeadings(int columns)
+{
+    for (int column = 0; column < columnCount(); ++column) {
+        const Heading& heading = columns == kLinearityColumns ? kChannelHeadings[static_cast<std::size_t>(column)] : kGrayscaleHeading;
+        auto* item = new QTableWidgetItem(QString::fromLatin1(heading.text));
+        item->setForeground(QColor(heading.colour));
+        setHorizontalHeaderItem(column, item);
+    }
+}
+
+void MyCug::keyPressEvent(QKeyEvent* event)
+{
+    const QString typed = event->text();
+    const bool character = typed.size() == 1 && typed[0].isPrint()
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (state() == QAbstractItemView::EditingState || !character || !currentIndex().isValid()) {
+        QTableWidget::keyPressEvent(event);
+        return;
+    }
+    const char key = typed[0].unicode() < 0x80 ? static_cast<char>(typed[0].unicode()) : '\0';
+    if (verifyEditKey({}, key) == EditKeyVerdict::Reject) {
+        refuseKey();
+        return;
+    }
+    delegate_->startNextEditEmpty();
+    if (!edit(currentIndex(), QAbstractItemView::EditKeyPressed, event))
+        return;
+    if (QWidget* editor = indexWidget(currentIndex()))
+        QCoreApplication::sendEvent(editor, event);
+}
+
+void MyCug::refuseKey()
+{
+    QApplication::beep();
+    emit keyRefused();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+// The measurement grid: one row per step, a column per channel ("Red", "Green", "Blue"),
+// or a single "Grayscale" column of 21 rows in verification mode. The operator types the
+// measured luminance into it; the linearity core reads and writes it as cell texts.
+
+#include "linearity/measurement_grid.h"
+
+#include <QTableWidget>
+
+class CellEditorDelegate;
+
+class MyCug : public QTableWidget, public MeasurementGrid {
+    Q_OBJECT
+public:
+    explicit MyCug(QWidget* parent = nullptr);
+
+    std::string cellText(int column, int row) const override;
+    void setCellText(int column, int row, std::string_view text) override;
+    int rowCount() const override { return QTableWidget::rowCount(); }
+    int columnCount() const override { return QTableWidget::columnCount(); }
+    void createMeasurementGrid(int rows, int columns) override;
+
+signals:
+    // A typed key the cell does not take; the grid beeps.
+    void keyRefused();
+
+protected:
+    // A character typed on the current cell starts an entry that replaces its text.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void setupHeadings(int columns);
+    void refuseKey();
+
+    CellEditorDelegate* delegate_ = nullptr;
+};
