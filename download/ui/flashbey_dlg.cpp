@@ -116,10 +116,10 @@ void CFlashbeyDlg::createControls()
     placed(new QGroupBox(QStringLiteral("Download Selection"), this), "selectionGroup", units, 15, 73, 383, 23);
     placed(new QGroupBox(QStringLiteral("Status"), this), "statusGroup", units, 15, 99, 434, 37);
 
-    primaryDefault_ = placed(new QRadioButton(QStringLiteral("Default"), this), "primaryDefault", units, 26, 20, 60, 10);
-    primaryNew_ = placed(new QRadioButton(QStringLiteral("New"), this), "primaryNew", units, 26, 41, 60, 10);
-    linearityDefault_ = placed(new QRadioButton(QStringLiteral("Default"), this), "linearityDefault", units, 139, 20, 60, 10);
-    linearityNew_ = placed(new QRadioButton(QStringLiteral("New"), this), "linearityNew", units, 139, 41, 60, 10);
+    primaryDefault_ = placed(new QRadioButton(QStringLiteral("Default"), this), "primaryDefault", units, 26, 20, 41, 10);
+    primaryNew_ = placed(new QRadioButton(QStringLiteral("New"), this), "primaryNew", units, 26, 41, 31, 10);
+    linearityDefault_ = placed(new QRadioButton(QStringLiteral("Default"), this), "linearityDefault", units, 139, 20, 41, 10);
+    linearityNew_ = placed(new QRadioButton(QStringLiteral("New"), this), "linearityNew", units, 139, 41, 31, 10);
     for (auto [defaultOption, newOption] : {std::pair{primaryDefault_, primaryNew_}, std::pair{linearityDefault_, linearityNew_}}) {
         auto* group = new QButtonGroup(this);
         group->addButton(defaultOption);
