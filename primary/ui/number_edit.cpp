@@ -7,8 +7,6 @@
 #include <QLocale>
 #include <QMenu>
 
-#include <memory>
-
 namespace {
 
 // The computation and the data file read numbers with a full stop, whatever the locale,
@@ -74,12 +72,17 @@ void CNumberEdit::keyPressEvent(QKeyEvent* event)
     QLineEdit::keyPressEvent(event);
 }
 
+// The platform's menu would paste past the filter, so the field offers its own.
 void CNumberEdit::contextMenuEvent(QContextMenuEvent* event)
 {
-    const std::unique_ptr<QMenu> menu(createStandardContextMenu());
-    if (auto* paste = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
-        disconnect(paste, &QAction::triggered, nullptr, nullptr);
-        connect(paste, &QAction::triggered, this, &CNumberEdit::pasteAcceptedCharacters);
-    }
-    menu->exec(event->globalPos());
+    QMenu menu;
+    const bool editable = !isReadOnly();
+    menu.addAction(tr("Cu&t"), this, &QLineEdit::cut)->setEnabled(editable && hasSelectedText());
+    menu.addAction(tr("&Copy"), this, &QLineEdit::copy)->setEnabled(hasSelectedText());
+    QAction* paste = menu.addAction(tr("&Paste"), this, &CNumberEdit::pasteAcceptedCharacters);
+    paste->setObjectName(QStringLiteral("paste"));
+    paste->setEnabled(editable && !QGuiApplication::clipboard()->text().isEmpty());
+    menu.addSeparator();
+    menu.addAction(tr("Select &All"), this, &QLineEdit::selectAll)->setEnabled(!text().isEmpty());
+    menu.exec(event->globalPos());
 }
