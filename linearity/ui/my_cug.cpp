@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int kLinearityColumns = 3;
+constexpr int kRowPadding = 4;
 
 struct Heading {
     const char* text;
@@ -32,6 +33,8 @@ MyCug::MyCug(QWidget* parent)
     setTabKeyNavigation(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    // Rows as close as the text allows, so more steps fit in the group at once.
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + kRowPadding);
     // The empty area below the last row is drawn in the button-shadow colour; cells keep
     // the ordinary base colour.
     QPalette colours = viewport()->palette();
