@@ -2,7 +2,6 @@
 
 #include "gui/ramvel/ramvel_window.h"
 
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
 
@@ -15,22 +14,6 @@ protected:
     // The entry field of the cell being edited, or null when no entry is open.
     QLineEdit* field() const { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
 };
-
-TEST_F(MeasurementGridTyping, FreshGridHasHeadingsRowNumbersAndZeroCells)
-{
-    EXPECT_EQ(grid().columnCount(), 3);
-    EXPECT_EQ(grid().rowCount(), 6);
-    const char* headings[] = {"Red", "Green", "Blue"};
-    const QColor colours[] = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)};
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_EQ(grid().horizontalHeaderItem(c)->text(), headings[c]);
-        EXPECT_EQ(grid().horizontalHeaderItem(c)->foreground().color(), colours[c]);
-        EXPECT_EQ(column(c), QStringList(6, QStringLiteral("0.000")));
-    }
-    EXPECT_EQ(grid().verticalHeaderItem(5)->text(), "6");
-    EXPECT_EQ(grid().currentRow(), 0);
-    EXPECT_EQ(grid().currentColumn(), 0);
-}
 
 // Each case starts an entry on a fresh cell by typing, then types the rest.
 struct TypingCase {

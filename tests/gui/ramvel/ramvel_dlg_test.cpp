@@ -58,6 +58,13 @@ TEST_F(LinearityWindow, StartsInNormalModeWithNothingComputed)
     open(kTwentyTwoSteps);
     EXPECT_EQ(dialog->windowTitle(), "Chromix Display Linearity Calibration");
     EXPECT_EQ(grid().rowCount(), 22);
+    for (int c = 0; c < 3; ++c) {
+        const QTableWidgetItem* heading = grid().horizontalHeaderItem(c);
+        EXPECT_EQ(heading->text(), channelName(kAllChannels[c]).data());
+        EXPECT_EQ(heading->foreground().color(), QColor(QRgb(0xFF0000u >> (8 * c))));
+        EXPECT_EQ(column(c), QStringList(22, QStringLiteral("0.000")));
+    }
+    EXPECT_EQ(grid().verticalHeaderItem(21)->text(), "22");
     EXPECT_EQ(gammaLabels(), QStringList({"Average: Unknown", "Red: Unknown", "Green: Unknown", "Blue: Unknown"}));
     EXPECT_FALSE(enabled("averageGamma"));
     EXPECT_EQ(targetLabels(), QStringList({"Step Code Value: Unknown", "Step Number: Unknown"}));

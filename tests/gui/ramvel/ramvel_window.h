@@ -32,14 +32,12 @@ public:
     QString fileToOpen(QWidget*) override { return answer(); }
 
     QString next;
-    int asked = 0;
     QString statusWhenAsked;
     StatusField* status = nullptr;
 
 private:
     QString answer()
     {
-        ++asked;
         if (status)
             statusWhenAsked = status->text();
         return next;
