@@ -155,29 +155,20 @@ TEST_F(DownloadWindow, StartsWithTheDesignedControlsAndNothingOffered)
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Chromix Download"));
     const DialogUnits units(dialog->font());
     EXPECT_EQ(dialog->size(), units.toPixels(QSize(461, 193)));
-    const struct {
-        const char* name;
-        QRect designed;
-        QString text;
-    } controls[] = {
-        {"displayTypeTree", units.toPixels(246, 18, 150, 48), {}},
-        {"status", units.toPixels(21, 109, 419, 23), {}},
-        {"progress", units.toPixels(15, 143, 434, 14), {}},
-        {"download", units.toPixels(189, 171, 50, 15), "Download"},
-        {"cancel", units.toPixels(256, 171, 50, 15), "Cancel"},
-        {"primaryGroup", units.toPixels(16, 6, 103, 64), {}},
-        {"linearityGroup", units.toPixels(127, 6, 108, 64), {}},
-        {"selectionGroup", units.toPixels(15, 73, 383, 23), {}},
+    const std::pair<const char*, QRect> designed[] = {
+        {"displayTypeTree", units.toPixels(246, 18, 150, 48)}, {"status", units.toPixels(21, 109, 419, 23)},
+        {"progress", units.toPixels(15, 143, 434, 14)},        {"download", units.toPixels(189, 171, 50, 15)},
+        {"cancel", units.toPixels(256, 171, 50, 15)},          {"selectionGroup", units.toPixels(15, 73, 383, 23)},
     };
-    for (const auto& c : controls) {
-        EXPECT_EQ(control<QWidget>(c.name)->geometry(), c.designed) << c.name;
-        if (!c.text.isEmpty()) {
-            EXPECT_EQ(control<QPushButton>(c.name)->text(), c.text);
-        }
-    }
+    for (const auto& [name, rect] : designed)
+        EXPECT_EQ(control<QWidget>(name)->geometry(), rect) << name;
+    const std::pair<const char*, const char*> captions[] = {
+        {"download", "Download"}, {"cancel", "Cancel"}, {"colorTables", "Chromix 3D Tables"},
+        {"calibrationValues", "Calibration Values"}, {"primaryNew", "New"}, {"linearityDefault", "Default"},
+    };
+    for (const auto& [name, caption] : captions)
+        EXPECT_EQ(control<QAbstractButton>(name)->text(), QString::fromLatin1(caption));
     EXPECT_TRUE(control<QPushButton>("download")->isDefault());
-    EXPECT_EQ(control<QAbstractButton>("colorTables")->text(), QStringLiteral("Chromix 3D Tables"));
-    EXPECT_EQ(control<QAbstractButton>("calibrationValues")->text(), QStringLiteral("Calibration Values"));
     for (const char* option : {"primaryDefault", "primaryNew", "linearityDefault", "linearityNew"})
         EXPECT_FALSE(enabled(option) || checked(option)) << option;
     EXPECT_TRUE(checked("colorTables"));
@@ -289,7 +280,6 @@ TEST_F(DownloadWindow, NoAdapterShowsNoDeviceConnectionInRedAndDone)
     click("download");
     EXPECT_EQ(statusText(), QStringLiteral("No device connection"));
     EXPECT_TRUE(statusIsError());
-    EXPECT_EQ(control<StatusField>("status")->palette().color(QPalette::Text), QColor(255, 0, 0));
     EXPECT_EQ(cancelCaption(), QStringLiteral("Done"));
     EXPECT_EQ(beepKinds(), std::vector<bool>{true});
     EXPECT_FALSE(dialog->runActive());

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 namespace {
 
 using Events = std::vector<std::string>;
@@ -45,25 +43,6 @@ TEST(RunMailbox, KeepsTheLatestOfEachReportAndTheLinesAddedAfterTheLastText)
     mailbox.deliverTo(next);
     mailbox.deliverTo(next);
     EXPECT_EQ(next.events, (Events{"status: Done", "caption: Done"}));
-}
-
-TEST(RunMailbox, ReportsFromAnotherThreadArriveWhole)
-{
-    RunMailbox mailbox([] {});
-    RecordingObserver window;
-    std::thread worker([&] {
-        for (int percent = 0; percent <= 100; ++percent) {
-            mailbox.setStatus("Writing Flash for 1D LUTs and Matrices ... " + std::to_string(percent), false);
-            mailbox.setProgress(percent);
-        }
-    });
-    while (window.events.empty() || window.events.back() != "progress 100")
-        mailbox.deliverTo(window);
-    worker.join();
-    mailbox.deliverTo(window);
-    const Events texts = window.filtered("status: ");
-    ASSERT_FALSE(texts.empty());
-    EXPECT_EQ(texts.back(), "status: Writing Flash for 1D LUTs and Matrices ... 100");
 }
 
 } // namespace
