@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -188,7 +189,6 @@ void TrisolaDialog::initialise()
     state_.initialise();
     state_.setDisplayType(DisplayType::RgbLed);
     showState();
-    initialised_ = true;
 }
 
 void TrisolaDialog::takeFieldTexts()

@@ -34,9 +34,6 @@ public:
     // and selects the RGB LED display type.
     void initialise();
 
-    bool isInitialised() const { return initialised_; }
-    const TrisolaDialogState& state() const { return state_; }
-
 private:
     // A primary's three fields.
     struct PrimaryFields {
@@ -66,7 +63,6 @@ private:
     CalibrationSettings settings_;
     TrisolaDialogState state_;
     DataFileChooser& files_;
-    bool initialised_ = false;
 
     std::array<PrimaryFields, 3> fields_{};
     QRadioButton* rgbLed_ = nullptr;
