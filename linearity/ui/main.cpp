@@ -1,6 +1,6 @@
 #include "config/registry_location.h"
-#include "linearity/ui/data_file_chooser.h"
 #include "linearity/ui/ramvel_dlg.h"
+#include "uikit/data_file_chooser.h"
 #include "uikit/screenshot_hook.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "linearity/linearity_calibration.h"
 #include "linearity/linearity_data_file.h"
 #include "linearity/save_tables.h"
-#include "linearity/ui/data_file_chooser.h"
+#include "uikit/data_file_chooser.h"
 #include "linearity/ui/my_cug.h"
 #include "linearity/ui/response_plot.h"
 #include "linearity/ui/status_field_sink.h"
@@ -15,7 +15,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -29,11 +28,6 @@ constexpr int kDesignedWidth = 500;
 constexpr int kDesignedHeight = 278;
 constexpr int kMargin = 7;
 constexpr int kLogoUnits = 56;
-
-std::filesystem::path localPath(const QString& file)
-{
-    return std::filesystem::path(QFile::encodeName(file).toStdString());
-}
 
 QString toQString(const std::string& text)
 {
@@ -192,21 +186,19 @@ void RamvelDlg::onSaveTables()
 void RamvelDlg::onSaveDataFile()
 {
     statusSink_->clearStatus();
-    const QString file = files_.fileToSave(this);
-    if (file.isEmpty())
-        return;
-    saveDataFile(*calibration_, localPath(file));
-    showState();
+    if (const auto file = files_.fileToSave(this)) {
+        saveDataFile(*calibration_, *file);
+        showState();
+    }
 }
 
 void RamvelDlg::onLoadDataFile()
 {
     statusSink_->clearStatus();
-    const QString file = files_.fileToOpen(this);
-    if (file.isEmpty())
-        return;
-    loadDataFile(*calibration_, localPath(file));
-    showStateAndPlot();
+    if (const auto file = files_.fileToLoad(this)) {
+        loadDataFile(*calibration_, *file);
+        showStateAndPlot();
+    }
 }
 
 void RamvelDlg::onBrightRegionCorrection(bool checked)

@@ -1,5 +1,5 @@
 #include "config/registry_location.h"
-#include "primary/ui/data_file_chooser.h"
+#include "uikit/data_file_chooser.h"
 #include "primary/ui/trisola_dialog.h"
 #include "uikit/screenshot_hook.h"
 

@@ -2,7 +2,7 @@
 
 #include "primary/ui/chart_image.h"
 #include "primary/ui/chromaticity_chart.h"
-#include "primary/ui/data_file_chooser.h"
+#include "uikit/data_file_chooser.h"
 #include "primary/ui/number_edit.h"
 #include "uikit/dialog_units.h"
 #include "uikit/program_icons.h"

@@ -209,7 +209,7 @@ TEST_F(LinearityWindow, DataFileSavesAndLoadsGridAndOptions)
     click("noiseReduction");
     click("clipBrightRegion"); // disabled: the click does nothing
     control<StatusField>("status")->setStatus(QStringLiteral("old"), true);
-    files.next = QString::fromStdString((dir / "data.txt").string());
+    files.next = dir / "data.txt";
     click("saveData");
     EXPECT_EQ(files.statusWhenAsked, "") << "the status is emptied before the dialog opens";
     const std::string saved = readFile(dir / "data.txt");
@@ -228,12 +228,12 @@ TEST_F(LinearityWindow, DataFileSavesAndLoadsGridAndOptions)
     EXPECT_TRUE(enabled("save")) << "Load ends with Apply";
     EXPECT_EQ(gammaLabels()[1], "Red: 2.20");
 
-    files.next.clear(); // cancelled: nothing changes
+    files.next.reset(); // cancelled: nothing changes
     click("loadData");
     EXPECT_EQ(column(0)[5], "100.0000");
 
     writeFile(dir / "data.txt", replaced(readFile(dir / "data.txt"), "VERSION=1.00", "VERSION=1.01"));
-    files.next = QString::fromStdString((dir / "data.txt").string());
+    files.next = dir / "data.txt";
     click("loadData");
     EXPECT_EQ(status(), "Invalid version number for the linearity data file!");
     EXPECT_TRUE(statusIsError());

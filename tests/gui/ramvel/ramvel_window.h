@@ -7,7 +7,7 @@
 #include "gui/qt_printers.h"
 #include "linearity/linearity_calibration.h"
 #include "linearity/linearity_test_support.h"
-#include "linearity/ui/data_file_chooser.h"
+#include "uikit/data_file_chooser.h"
 #include "linearity/ui/my_cug.h"
 #include "linearity/ui/ramvel_dlg.h"
 #include "support/temp_dir.h"
@@ -25,18 +25,18 @@
 #include <string>
 #include <vector>
 
-// Answers the file dialogs with a prepared name; an empty name is a cancel.
+// Answers the file dialogs with a prepared name; no name is a cancel.
 class ScriptedChooser final : public DataFileChooser {
 public:
-    QString fileToSave(QWidget*) override { return answer(); }
-    QString fileToOpen(QWidget*) override { return answer(); }
+    std::optional<std::filesystem::path> fileToSave(QWidget*) override { return answer(); }
+    std::optional<std::filesystem::path> fileToLoad(QWidget*) override { return answer(); }
 
-    QString next;
+    std::optional<std::filesystem::path> next;
     QString statusWhenAsked;
     StatusField* status = nullptr;
 
 private:
-    QString answer()
+    std::optional<std::filesystem::path> answer()
     {
         if (status)
             statusWhenAsked = status->text();

@@ -6,7 +6,7 @@
 #include "primary/primary_test_support.h"
 #include "primary/ui/chart_image.h"
 #include "primary/ui/chromaticity_chart.h"
-#include "primary/ui/data_file_chooser.h"
+#include "uikit/data_file_chooser.h"
 #include "primary/ui/number_edit.h"
 #include "support/temp_dir.h"
 #include "uikit/status_field.h"

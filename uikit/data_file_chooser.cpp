@@ -1,4 +1,4 @@
-#include "primary/ui/data_file_chooser.h"
+#include "uikit/data_file_chooser.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,7 +1,7 @@
 #pragma once
 
-// Asks the operator which primary data file to save into or load. The window takes it as
-// a parameter, so that tests answer in place of a person.
+// Asks the operator which data file to save into or load (the linearity and primary
+// tools). A window takes it as a parameter, so that tests answer in place of a person.
 
 #include <filesystem>
 #include <optional>
