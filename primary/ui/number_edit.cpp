@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMenu>
+#include <QMouseEvent>
 
 namespace {
 
@@ -48,11 +49,11 @@ void CNumberEdit::type(QChar character)
     insert(separator ? QString(kDecimalPoint) : QString(character));
 }
 
-void CNumberEdit::pasteAcceptedCharacters()
+void CNumberEdit::pasteAcceptedCharacters(QClipboard::Mode mode)
 {
     if (isReadOnly())
         return;
-    const QString pasted = QGuiApplication::clipboard()->text();
+    const QString pasted = QGuiApplication::clipboard()->text(mode);
     for (QChar character : pasted)
         type(character);
 }
@@ -79,10 +80,22 @@ void CNumberEdit::contextMenuEvent(QContextMenuEvent* event)
     const bool editable = !isReadOnly();
     menu.addAction(tr("Cu&t"), this, &QLineEdit::cut)->setEnabled(editable && hasSelectedText());
     menu.addAction(tr("&Copy"), this, &QLineEdit::copy)->setEnabled(hasSelectedText());
-    QAction* paste = menu.addAction(tr("&Paste"), this, &CNumberEdit::pasteAcceptedCharacters);
+    QAction* paste = menu.addAction(tr("&Paste"), this, [this] { pasteAcceptedCharacters(); });
     paste->setObjectName(QStringLiteral("paste"));
     paste->setEnabled(editable && !QGuiApplication::clipboard()->text().isEmpty());
     menu.addSeparator();
     menu.addAction(tr("Select &All"), this, &QLineEdit::selectAll)->setEnabled(!text().isEmpty());
     menu.exec(event->globalPos());
+}
+
+// Where the desktop has a selection clipboard, a middle click pastes it; the line edit's
+// own paste would take letters and a second point.
+void CNumberEdit::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
+        deselect();
+        pasteAcceptedCharacters(QClipboard::Selection);
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
 }

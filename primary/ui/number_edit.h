@@ -3,6 +3,7 @@
 // The measured-value fields: they take digits and one decimal point, up to a number of
 // characters, so that what the operator types is always a number the computation reads.
 
+#include <QClipboard>
 #include <QLineEdit>
 
 class CNumberEdit : public QLineEdit {
@@ -17,11 +18,12 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     // Inserts a typed character over the selection when the field accepts it.
     void type(QChar character);
-    void pasteAcceptedCharacters();
+    void pasteAcceptedCharacters(QClipboard::Mode mode = QClipboard::Clipboard);
     QString textOutsideSelection() const;
 
     int textLimit_;

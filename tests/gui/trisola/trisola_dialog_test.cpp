@@ -198,6 +198,14 @@ TEST_F(TrisolaWindow, FieldsTakeDigitsAndOneDecimalPointUpToTheirLimit)
     QContextMenuEvent menuRequest(QContextMenuEvent::Mouse, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(field, &menuRequest);
     EXPECT_EQ(field->text(), "12.34");
+
+    // So does a middle click where the desktop has a selection clipboard (X11).
+    if (QGuiApplication::clipboard()->supportsSelection()) {
+        QGuiApplication::clipboard()->setText(QStringLiteral("7a.5.1"), QClipboard::Selection);
+        field->clear();
+        QTest::mouseClick(field, Qt::MiddleButton);
+        EXPECT_EQ(field->text(), "7.51");
+    }
 }
 
 TEST_F(TrisolaWindow, TheLocaleDecimalSeparatorTypesThePointTheComputationReads)
