@@ -14,9 +14,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QToolTip>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -206,6 +209,22 @@ void CFlashbeyDlg::showSelection()
     download_->setEnabled(selection_->downloadEnabled());
 }
 
+// Only the label names a node: the row's indentation, its expand button and the blank
+// space after the label belong to none, so hovering there shows no tip.
+QTreeWidgetItem* CFlashbeyDlg::nodeWithLabelAt(const QPoint& viewportPosition) const
+{
+    const QModelIndex index = tree_->indexAt(viewportPosition);
+    if (!index.isValid())
+        return nullptr;
+    QStyleOptionViewItem option;
+    option.initFrom(tree_);
+    option.widget = tree_;
+    const QRect row = tree_->visualRect(index);
+    const int labelWidth = std::min(tree_->itemDelegate()->sizeHint(option, index).width(), row.width());
+    const QRect label = QStyle::visualRect(tree_->layoutDirection(), row, QRect(row.topLeft(), QSize(labelWidth, row.height())));
+    return label.contains(viewportPosition) ? tree_->itemAt(viewportPosition) : nullptr;
+}
+
 QString CFlashbeyDlg::infoTip(const QTreeWidgetItem& item) const
 {
     std::string description;
@@ -224,7 +243,7 @@ bool CFlashbeyDlg::eventFilter(QObject* watched, QEvent* event)
     if (watched != tree_->viewport() || event->type() != QEvent::ToolTip)
         return QDialog::eventFilter(watched, event);
     const auto* help = static_cast<QHelpEvent*>(event);
-    const QTreeWidgetItem* item = tree_->itemAt(help->pos());
+    const QTreeWidgetItem* item = nodeWithLabelAt(help->pos());
     const QString tip = item ? infoTip(*item) : QString();
     if (tip.isEmpty())
         QToolTip::hideText();

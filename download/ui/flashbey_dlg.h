@@ -44,9 +44,6 @@ public:
     void appendStatus(bool error, const QString& text);
 
     bool runActive() const { return worker_.joinable(); }
-    // The info tip of a tree node: the catalogue's description of the catalogue, display
-    // type or table set it stands for.
-    QString infoTip(const QTreeWidgetItem& item) const;
 
 public slots:
     // Cancel, Escape and the window's close button: stops a running download first.
@@ -67,6 +64,9 @@ private:
     void fillTree();
     void selectTreeNode(QTreeWidgetItem* item);
     void showSelection();
+    QTreeWidgetItem* nodeWithLabelAt(const QPoint& viewportPosition) const;
+    // The catalogue's description of the catalogue, display type or table set a node stands for.
+    QString infoTip(const QTreeWidgetItem& item) const;
     void download();
     void startWorker();
     void scheduleDelivery();
