@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 
 namespace {
 
@@ -20,10 +21,10 @@ StoreFileText completeStore()
     store.key("Second1D\\Default").value("Red", "/d/r.txt").value("Green", "/d/g.txt").value("Blue", "/d/b.txt");
     store.key("Second1D\\Current").value("Red", "/c/r.txt").value("Green", "/c/g.txt").value("Blue", "/c/b.txt")
         .value("ValidRed", "true").value("ValidGreen", "FALSE").value("ValidBlue", "yes");
-    store.key("StepWedge").value("steps", "0~16~32");
+    // The multi-string 0, 16, 32 as a 5.00 file holds it (UTF-16LE).
+    store.key("StepWedge").line("\"steps\"=hex(7):30,00,00,00,31,00,36,00,00,00,33,00,32,00,00,00,00,00");
     store.key("ColorTable\\Display Type").value("Velvane Orlam LED Projector", "Orlam").value("description", "All types");
     store.key("ColorTable\\Display Type\\Aster").value("description", "An LCD");
-    store.key("ColorTable\\Display Type\\Aster\\Standard").value("1", "/t/a1.txt");
     store.key("ColorTable\\Display Type\\Orlam").value("description", "The projector");
     store.key("ColorTable\\Display Type\\Orlam\\Cinema").value("1", "/t/c1.txt").value("2_OSD_NATIVE", "/t/n2.bin")
         .value("7_OSD_D65", "/t/d7.bin").value("description", "Cinema tables");
@@ -43,42 +44,45 @@ std::string replaced(const std::string& text, const std::string& line, const std
 
 class SettingsTest : public ::testing::Test {
 protected:
-    RegistryFileStore& storeWith(const std::string& text)
+    // Fills `settings` from a store file holding `text`; returns load's result.
+    bool load(const std::string& text, bool enumerateDisplayTypes = false)
     {
+        settings.reset();
         writeFile(dir / "registry.reg", text);
         store = std::make_unique<RegistryFileStore>(dir / "registry.reg");
-        return *store;
+        settings.emplace(*store);
+        return settings->load(enumerateDisplayTypes);
     }
 
     TempDir dir;
     std::unique_ptr<RegistryFileStore> store;
+    std::optional<CalibrationSettings> settings;
 };
 
 TEST_F(SettingsTest, CompleteStoreLoadsEveryField)
 {
-    CalibrationSettings settings(storeWith(completeStore().text()));
-    ASSERT_TRUE(settings.load());
-    EXPECT_EQ(settings.installDirectory, "/opt/chromix");
-    EXPECT_EQ(settings.matrixCurrent, "/opt/chromix/cal/matrix.txt");
-    EXPECT_EQ(settings.matrixDefault, "/opt/chromix/cal/default_matrix.txt");
-    EXPECT_EQ(settings.firstLutDefault[2], "/f/b.txt");
-    EXPECT_EQ(settings.secondLutDefault[1], "/d/g.txt");
-    EXPECT_EQ(settings.secondLutCurrent[0], "/c/r.txt");
-    EXPECT_EQ(settings.stepList, "0~16~32~");
-    EXPECT_EQ(settings.displayType, "Orlam");
-    EXPECT_TRUE(settings.displayTypeTree.roots.empty()) << "the tree is filled only on request";
+    ASSERT_TRUE(load(completeStore().text()));
+    EXPECT_EQ(settings->installDirectory, "/opt/chromix");
+    EXPECT_EQ(settings->matrixCurrent, "/opt/chromix/cal/matrix.txt");
+    EXPECT_EQ(settings->matrixDefault, "/opt/chromix/cal/default_matrix.txt");
+    EXPECT_EQ(settings->firstLutDefault[2], "/f/b.txt");
+    EXPECT_EQ(settings->secondLutDefault[1], "/d/g.txt");
+    EXPECT_EQ(settings->secondLutCurrent[0], "/c/r.txt");
+    EXPECT_EQ(settings->stepList, "0~16~32~~") << "every zero of the multi-string becomes a separator";
+    EXPECT_EQ(settings->displayType, "Orlam");
+    EXPECT_TRUE(settings->displayTypeTree.roots.empty()) << "the tree is filled only on request";
 
     // "true", "FALSE" and "yes" in the store.
     std::array<bool, 3> valid{false, true, false};
     for (const Channel channel : kAllChannels)
-        EXPECT_TRUE(settings.getLinearityValid(channel, valid[channelIndex(channel)])) << channelName(channel);
+        EXPECT_TRUE(settings->getLinearityValid(channel, valid[channelIndex(channel)])) << channelName(channel);
     EXPECT_EQ(valid, (std::array<bool, 3>{true, false, true}));
 
     std::string path = "kept:";
-    ASSERT_TRUE(settings.getDownloadParametersPath(path));
+    ASSERT_TRUE(settings->getDownloadParametersPath(path));
     EXPECT_EQ(path, "kept:/opt/chromix/Diagnostics/download_parameters.txt");
     std::string matrix = "replaced";
-    ASSERT_TRUE(settings.getMatrixCurrent(matrix));
+    ASSERT_TRUE(settings->getMatrixCurrent(matrix));
     EXPECT_EQ(matrix, "/opt/chromix/cal/matrix.txt");
 }
 
@@ -88,12 +92,11 @@ TEST_F(SettingsTest, ValueOf260BytesIsReadAndLongerCountsAsMissing)
     // 259 characters and the zero make 260 bytes; 260 characters make 261.
     text = replaced(text, "\"install directory\"=\"/opt/chromix\"", "\"install directory\"=\"" + std::string(259, 'a') + "\"");
     text = replaced(text, "\"Default\"=\"/opt/chromix/cal/default_matrix.txt\"", "\"Default\"=\"" + std::string(260, 'b') + "\"");
-    CalibrationSettings settings(storeWith(text));
-    EXPECT_FALSE(settings.load());
-    EXPECT_EQ(settings.installDirectory, std::string(259, 'a'));
-    EXPECT_TRUE(settings.matrixDefault.empty());
+    EXPECT_FALSE(load(text));
+    EXPECT_EQ(settings->installDirectory, std::string(259, 'a'));
+    EXPECT_TRUE(settings->matrixDefault.empty());
     std::string out;
-    EXPECT_FALSE(settings.getMatrixDefault(out));
+    EXPECT_FALSE(settings->getMatrixDefault(out));
 }
 
 TEST_F(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
@@ -107,55 +110,33 @@ TEST_F(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
     tolerated.key("Second1D\\Current").value("Red", "r").value("Green", "g").value("Blue", "b")
         .value("ValidRed", "false").value("ValidGreen", "false").value("ValidBlue", "false");
     tolerated.key("StepWedge").value("steps", "0~255");
-    {
-        CalibrationSettings settings(storeWith(tolerated.text()));
-        EXPECT_TRUE(settings.load());
-        EXPECT_TRUE(settings.matrixCurrent.empty());
-        EXPECT_TRUE(settings.displayType.empty());
-        bool valid = true;
-        EXPECT_FALSE(settings.getMatrixCurrentValid(valid)) << "an empty flag is not known";
-    }
+    EXPECT_TRUE(load(tolerated.text()));
+    EXPECT_TRUE(settings->matrixCurrent.empty());
+    EXPECT_TRUE(settings->displayType.empty());
+    bool valid = true;
+    EXPECT_FALSE(settings->getMatrixCurrentValid(valid)) << "an empty flag is not known";
+
     // A missing value inside a key that opens fails the load, the other values still read.
-    {
-        StoreFileText text = tolerated;
-        text.key("Matrix").value("Current", "/m.txt");
-        CalibrationSettings settings(storeWith(text.text()));
-        EXPECT_FALSE(settings.load());
-        EXPECT_EQ(settings.matrixCurrent, "/m.txt");
-    }
-    // A missing LUT key fails the load.
-    {
-        CalibrationSettings settings(storeWith(replaced(tolerated.text(), "\\First1D\\Default]", "\\Elsewhere]")));
-        EXPECT_FALSE(settings.load());
-        EXPECT_EQ(settings.stepList, "0~255~");
-    }
-}
+    StoreFileText withMatrix = tolerated;
+    withMatrix.key("Matrix").value("Current", "/m.txt");
+    EXPECT_FALSE(load(withMatrix.text()));
+    EXPECT_EQ(settings->matrixCurrent, "/m.txt");
 
-TEST_F(SettingsTest, MissingStepWedgeStopsBeforeTheDisplayType)
-{
-    CalibrationSettings settings(storeWith(replaced(completeStore().text(), "\\StepWedge]", "\\Elsewhere]")));
-    EXPECT_FALSE(settings.load(true));
-    EXPECT_TRUE(settings.stepList.empty());
-    EXPECT_TRUE(settings.displayType.empty());
-    EXPECT_TRUE(settings.displayTypeTree.roots.empty());
-}
+    // A missing LUT key fails the load; the plain step list gets one separator at its end.
+    EXPECT_FALSE(load(replaced(tolerated.text(), "\\First1D\\Default]", "\\Elsewhere]")));
+    EXPECT_EQ(settings->stepList, "0~255~");
 
-TEST_F(SettingsTest, MultiStringAndPlainStepListsKeepTheirZeros)
-{
-    // The multi-string 0, 16, 32 as a 5.00 file holds it (UTF-16LE).
-    const std::string text = replaced(completeStore().text(), "\"steps\"=\"0~16~32\"",
-                                      "\"steps\"=hex(7):30,00,00,00,31,00,36,00,00,00,33,00,32,00,00,00,00,00");
-    CalibrationSettings settings(storeWith(text));
-    EXPECT_TRUE(settings.load());
-    EXPECT_EQ(settings.stepList, "0~16~32~~");
+    // A missing step wedge key stops the load before the display type and its tree.
+    EXPECT_FALSE(load(replaced(completeStore().text(), "\\StepWedge]", "\\Elsewhere]"), true));
+    EXPECT_TRUE(settings->displayType.empty());
+    EXPECT_TRUE(settings->displayTypeTree.roots.empty());
 }
 
 TEST_F(SettingsTest, UnreadableStoreFailsTheLoadQuietly)
 {
-    CalibrationSettings settings(storeWith("this is not a registry file\r\n"));
-    EXPECT_FALSE(settings.load(true));
-    EXPECT_TRUE(settings.stepList.empty());
-    EXPECT_TRUE(settings.setMatrixCurrentValid(true)) << "a key that does not open writes nothing and reports true";
+    EXPECT_FALSE(load("this is not a registry file\r\n", true));
+    EXPECT_TRUE(settings->stepList.empty());
+    EXPECT_TRUE(settings->setMatrixCurrentValid(true)) << "a key that does not open writes nothing and reports true";
     EXPECT_EQ(readFile(dir / "registry.reg"), "this is not a registry file\r\n");
 }
 
@@ -169,15 +150,13 @@ TEST(ParseFlag, OnlyFalseInAnyCaseIsFalse)
 
 TEST_F(SettingsTest, FlagsAreWrittenAndReadBack)
 {
-    RegistryFileStore& fileStore = storeWith(completeStore().text());
-    CalibrationSettings writer(fileStore);
-    ASSERT_TRUE(writer.load());
-    EXPECT_TRUE(writer.setMatrixCurrentValid(false));
-    EXPECT_TRUE(writer.setLinearityValid(Channel::Green, true));
-    EXPECT_TRUE(writer.setLinearityValid(Channel::Blue, false));
-    EXPECT_EQ(writer.matrixCurrentValid, "true") << "the record is not changed by the writers";
+    ASSERT_TRUE(load(completeStore().text()));
+    EXPECT_TRUE(settings->setMatrixCurrentValid(false));
+    EXPECT_TRUE(settings->setLinearityValid(Channel::Green, true));
+    EXPECT_TRUE(settings->setLinearityValid(Channel::Blue, false));
+    EXPECT_EQ(settings->matrixCurrentValid, "true") << "the record is not changed by the writers";
 
-    CalibrationSettings reader(fileStore);
+    CalibrationSettings reader(*store);
     ASSERT_TRUE(reader.load());
     EXPECT_EQ(reader.matrixCurrentValid, "false");
     EXPECT_EQ(reader.validRed, "true");
@@ -187,25 +166,24 @@ TEST_F(SettingsTest, FlagsAreWrittenAndReadBack)
 
 TEST_F(SettingsTest, CatalogueReaders)
 {
-    CalibrationSettings settings(storeWith(completeStore().text()));
-    ASSERT_TRUE(settings.load());
+    ASSERT_TRUE(load(completeStore().text()));
 
     // Readers append to their output.
     std::string out = "x";
-    EXPECT_TRUE(settings.readTableFileName("Orlam", "Cinema", "1", out));
-    EXPECT_TRUE(settings.readOsdNativeFileName("Orlam", "Cinema", "2", out));
-    EXPECT_TRUE(settings.readOsdD65FileName("Orlam", "Cinema", "7", out));
-    EXPECT_TRUE(settings.readTableDescription("Orlam", "Cinema", out));
-    EXPECT_TRUE(settings.readDisplayTypeDescription("Aster", out));
-    EXPECT_TRUE(settings.readCatalogueDescription(out));
+    EXPECT_TRUE(settings->readTableFileName("Orlam", "Cinema", "1", out));
+    EXPECT_TRUE(settings->readOsdNativeFileName("Orlam", "Cinema", "2", out));
+    EXPECT_TRUE(settings->readOsdD65FileName("Orlam", "Cinema", "7", out));
+    EXPECT_TRUE(settings->readTableDescription("Orlam", "Cinema", out));
+    EXPECT_TRUE(settings->readDisplayTypeDescription("Aster", out));
+    EXPECT_TRUE(settings->readCatalogueDescription(out));
     EXPECT_EQ(out, "x" "/t/c1.txt" "/t/n2.bin" "/t/d7.bin" "Cinema tables" "An LCD" "All types");
 
     // A missing value in a key that opens fails; a key that does not open succeeds untouched.
     out = "same";
-    EXPECT_FALSE(settings.readTableFileName("Orlam", "Cinema", "3", out));
+    EXPECT_FALSE(settings->readTableFileName("Orlam", "Cinema", "3", out));
     EXPECT_EQ(out, "same");
-    EXPECT_TRUE(settings.readTableFileName("Orlam", "Nowhere", "1", out));
-    EXPECT_TRUE(settings.readDisplayTypeDescription("Nowhere", out));
+    EXPECT_TRUE(settings->readTableFileName("Orlam", "Nowhere", "1", out));
+    EXPECT_TRUE(settings->readDisplayTypeDescription("Nowhere", out));
     EXPECT_EQ(out, "same");
 }
 
@@ -217,20 +195,22 @@ std::vector<std::string> childNames(const DisplayTypeNode& node)
     return names;
 }
 
-TEST_F(SettingsTest, ConfiguredDisplayTypeLeadsItsSiblings)
+TEST_F(SettingsTest, ConfiguredDisplayTypeLeadsItsSiblingsButNotANameDifferingInCase)
 {
+    // Enumerated as Aster, Borealis, Orlam.
     StoreFileText text = completeStore();
     text.key("ColorTable\\Display Type\\Borealis\\Set");
-    CalibrationSettings settings(storeWith(text.text()));
-    ASSERT_TRUE(settings.load(true));
+    ASSERT_TRUE(load(replaced(text.text(), "=\"Orlam\"", "=\"orlam\""), true));
+    ASSERT_EQ(settings->displayTypeTree.roots.size(), 1u);
+    EXPECT_EQ(childNames(settings->displayTypeTree.roots[0]), (std::vector<std::string>{"Aster", "Borealis", "Orlam"}));
 
-    const DisplayTypeTree& tree = settings.displayTypeTree;
+    ASSERT_TRUE(load(text.text(), true));
+    const DisplayTypeTree& tree = settings->displayTypeTree;
     EXPECT_EQ(tree.configuredDisplayType, "Orlam");
     ASSERT_EQ(tree.roots.size(), 1u);
     const DisplayTypeNode& root = tree.roots[0];
     EXPECT_EQ(root.name, "Display Type");
     EXPECT_TRUE(root.hasChildren);
-    // Enumerated as Aster, Borealis, Orlam; the configured one moves to the front.
     EXPECT_EQ(childNames(root), (std::vector<std::string>{"Orlam", "Aster", "Borealis"}));
 
     const DisplayTypeNode& orlam = root.children[0];
@@ -241,25 +221,14 @@ TEST_F(SettingsTest, ConfiguredDisplayTypeLeadsItsSiblings)
     EXPECT_EQ(orlam.children[0].key->path(), "ColorTable\\Display Type\\Orlam\\Cinema");
 }
 
-TEST_F(SettingsTest, DisplayTypeDifferingOnlyInCaseKeepsItsPlace)
-{
-    const std::string text = replaced(completeStore().text(), "\"Velvane Orlam LED Projector\"=\"Orlam\"",
-                                      "\"Velvane Orlam LED Projector\"=\"orlam\"");
-    CalibrationSettings settings(storeWith(text));
-    ASSERT_TRUE(settings.load(true));
-    ASSERT_EQ(settings.displayTypeTree.roots.size(), 1u);
-    EXPECT_EQ(childNames(settings.displayTypeTree.roots[0]), (std::vector<std::string>{"Aster", "Orlam"}));
-}
-
 TEST_F(SettingsTest, EmptyCatalogueGivesNoTree)
 {
     // Drop every display type below the catalogue key.
     std::string text = completeStore().text();
     text.erase(text.find("\r\n[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\ColorTable\\Display Type\\"));
-    CalibrationSettings settings(storeWith(text + "\r\n"));
-    ASSERT_TRUE(settings.load(true));
-    EXPECT_EQ(settings.displayTypeTree.configuredDisplayType, "Orlam");
-    EXPECT_TRUE(settings.displayTypeTree.roots.empty());
+    ASSERT_TRUE(load(text + "\r\n", true));
+    EXPECT_EQ(settings->displayTypeTree.configuredDisplayType, "Orlam");
+    EXPECT_TRUE(settings->displayTypeTree.roots.empty());
 }
 
 } // namespace

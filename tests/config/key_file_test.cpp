@@ -47,10 +47,8 @@ TEST_F(KeyFile, RoundTripKeepsSectionsInWriteOrderWithCrLf)
     EXPECT_EQ(value, "0.1520,   0.3000,   0.0500");
     ASSERT_TRUE(keyfile::readValue(file, "DATA", "MEASURED_DATA_2", value));
     EXPECT_EQ(value, std::string(250, 'a') + "bbbbb") << "values are read up to 255 characters";
-    ASSERT_TRUE(keyfile::readValue(file, "parameters", "version", value));
-    EXPECT_EQ(value, "1.00");
     EXPECT_FALSE(keyfile::readValue(file, "PARAMETERS", "CLIP_BRIGHT_REGION", value));
-    EXPECT_EQ(value, "1.00") << "a missing key leaves the output alone";
+    EXPECT_EQ(value, std::string(250, 'a') + "bbbbb") << "a missing key leaves the output alone";
     EXPECT_EQ(entriesInDir(), 1u) << "no temporary or lock file is left behind";
 }
 
@@ -128,7 +126,20 @@ TEST_F(KeyFile, FailedOrRefusedWritesLeaveTheFileAsItWas)
     EXPECT_FALSE(keyfile::writeValue(file, "DATA", "A=B", "1"));
     EXPECT_FALSE(keyfile::writeValue(file, "DATA", ";A", "1"));
     EXPECT_FALSE(keyfile::writeValue(file, "DA\nTA", "A", "1"));
+
+    // A file size limit makes the write itself fail part way, even for root.
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = previous;
+    small.rlim_cur = 64;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = keyfile::writeValue(file, "DATA", "B", std::string(200, 'x'));
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
     EXPECT_EQ(readFile(file), original);
+    EXPECT_EQ(entriesInDir(), 1u) << "the temporary file is removed";
 
     EXPECT_FALSE(keyfile::writeValue(dir / "no such folder" / "data.txt", "DATA", "A", "1"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no such folder"));
@@ -136,29 +147,6 @@ TEST_F(KeyFile, FailedOrRefusedWritesLeaveTheFileAsItWas)
     std::filesystem::create_directory(dir / "folder");
     EXPECT_FALSE(keyfile::writeValue(dir / "folder", "DATA", "A", "1"));
     EXPECT_FALSE(keyfile::readValue(dir / "folder", "DATA", "A", value));
-}
-
-// A file size limit makes the write itself fail part way, even for root.
-TEST_F(KeyFile, WriteThatRunsOutOfSpaceLeavesTheFileAsItWas)
-{
-    const std::string original = "[DATA]\r\nA=1\r\n";
-    writeFile(file, original);
-
-    rlimit previous{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = previous;
-    small.rlim_cur = 64;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-
-    const bool written = keyfile::writeValue(file, "DATA", "B", std::string(200, 'x'));
-
-    setrlimit(RLIMIT_FSIZE, &previous);
-    std::signal(SIGXFSZ, previousHandler);
-
-    EXPECT_FALSE(written);
-    EXPECT_EQ(readFile(file), original);
-    EXPECT_EQ(entriesInDir(), 1u) << "the temporary file is removed";
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "config/registry_file_store.h"
 #include "config/registry_location.h"
 
+#include "registry_text.h"
 #include "support/store_file.h"
 #include "support/temp_dir.h"
 
@@ -25,36 +26,15 @@ namespace {
 using namespace std::string_literals;
 
 const std::string kBase(kBaseKeyPath);
-const std::string kVersion5 = "Windows Registry Editor Version 5.00";
 
-std::string crlfLines(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\r\n";
-    return text;
-}
-
-// A few values as regedit exports them, under `header`; `steps` holds the step list lines.
-std::string sampleFile(const std::string& header, const std::vector<std::string>& steps = {})
+// A few values as regedit exports them; `stepLine` is the step list's line.
+std::string sampleFile(const std::string& stepLine = "")
 {
     StoreFileText text;
     text.key("").value("install directory", "C:\\Program Files\\Chromix");
     text.key("Matrix").value("Current", "C:\\Data\\cal.txt").value("Current Valid", "false");
     text.key("StepWedge");
-    for (const std::string& line : steps)
-        text.line(line);
-    return header + text.text().substr(kVersion5.size());
-}
-
-std::string asUtf16(const std::string& ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii) {
-        bytes += c;
-        bytes += '\0';
-    }
-    return bytes;
+    return stepLine.empty() ? text.text() : text.line(stepLine).text();
 }
 
 // Reads a value through the store's key, with the 260-byte buffer the settings use.
@@ -65,58 +45,6 @@ std::optional<std::string> readValue(const RegistryKey& key, std::string_view na
     if (key.queryValue(name, buffer, count) != ValueRead::Ok)
         return std::nullopt;
     return std::string(buffer.data(), count);
-}
-
-std::optional<std::string> readValue(RegistryStore& store, std::string_view path, std::string_view name)
-{
-    auto key = store.openKey(path);
-    return key ? readValue(*key, name) : std::nullopt;
-}
-
-TEST(RegistryFileStoreRead, EveryEncodingReadsTheSameValues)
-{
-    TempDir dir;
-    const std::string version5 = sampleFile(kVersion5, {R"("steps"=hex(7):30,00,00,00,31,00,36,00,00,00,33,00,32,00,\)", "  00,00,00,00"});
-    std::string lineFeeds = version5;
-    for (std::size_t at; (at = lineFeeds.find("\r\n")) != std::string::npos;)
-        lineFeeds.erase(at, 1);
-    const std::vector<std::pair<std::string, std::string>> files = {
-        {"utf16.reg", asUtf16(version5)},
-        {"utf8.reg", version5},
-        {"utf8bom.reg", "\xEF\xBB\xBF" + lineFeeds},
-        {"regedit4.reg", sampleFile("REGEDIT4", {R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)"})},
-    };
-    for (const auto& [name, bytes] : files) {
-        SCOPED_TRACE(name);
-        writeFile(dir / name, bytes);
-        RegistryFileStore store(dir / name);
-        EXPECT_EQ(readValue(store, "", "install directory"), "C:\\Program Files\\Chromix\0"s);
-        EXPECT_EQ(readValue(store, "Matrix", "Current"), "C:\\Data\\cal.txt\0"s);
-        EXPECT_EQ(readValue(store, "StepWedge", "steps"), "0\0" "16\0" "32\0" "\0"s);
-        EXPECT_EQ(store.lastError(), "");
-    }
-}
-
-TEST(RegistryFileStoreRead, KeysKeepReadingTheSnapshotTheyWereOpenedFrom)
-{
-    TempDir dir;
-    writeFile(dir / "r.reg", crlfLines({kVersion5, "[" + kBase + "\\ColorTable\\Display Type\\Beta]", R"("description"="b")"}));
-    RegistryFileStore store(dir / "r.reg");
-    auto catalogue = store.openKey("ColorTable\\Display Type");
-    ASSERT_TRUE(catalogue);
-    std::string name;
-    EXPECT_TRUE(catalogue->subKeyName(0, name));
-    EXPECT_EQ(name, "Beta");
-    EXPECT_FALSE(catalogue->subKeyName(1, name));
-
-    std::filesystem::remove(dir / "r.reg");
-    auto beta = catalogue->openSubKey("BETA");
-    ASSERT_TRUE(beta);
-    EXPECT_EQ(beta->path(), "ColorTable\\Display Type\\BETA");
-    EXPECT_EQ(readValue(*beta, "description"), "b\0"s);
-    EXPECT_FALSE(catalogue->openSubKey("gamma"));
-    EXPECT_FALSE(store.openKey("ColorTable")) << "the store reads the file anew";
-    EXPECT_EQ(store.lastError(), (dir / "r.reg").string() + ": the file does not exist");
 }
 
 class RegistryFileStoreWrite : public ::testing::Test {
@@ -134,30 +62,25 @@ protected:
     RegistryFileStore store{file};
 };
 
-TEST_F(RegistryFileStoreWrite, WritesGoToTheCurrentFileNotTheSnapshot)
+// Writes merging into the current file are checked across processes below.
+TEST_F(RegistryFileStoreWrite, WriteToAKeyAnotherProgramRemovedIsRefused)
 {
-    auto first = matrixOf(sampleFile(kVersion5));
-    auto second = store.openKey("Matrix");
-    ASSERT_TRUE(first && second);
-    ASSERT_TRUE(first->setString("A", "1"));
-    ASSERT_TRUE(second->setString("B", "2"));
-    EXPECT_EQ(readValue(store, "Matrix", "A"), "1\0"s);
-    EXPECT_EQ(readValue(store, "Matrix", "B"), "2\0"s);
-    EXPECT_EQ(readValue(*first, "A"), "1\0"s) << "a key reads its own writes";
-    EXPECT_EQ(readValue(*first, "B"), std::nullopt) << "an open key keeps its snapshot for reads";
+    auto matrix = matrixOf(sampleFile());
+    ASSERT_TRUE(matrix);
+    ASSERT_TRUE(matrix->setString("A", "1"));
+    EXPECT_EQ(readValue(*matrix, "A"), "1\0"s) << "a key reads its own writes";
 
-    // Another program removed the key meanwhile: the write is refused.
-    writeFile(file, sampleFile(kVersion5) + "[-" + kBase + "\\Matrix]\r\n");
+    writeFile(file, sampleFile() + "[-" + kBase + "\\Matrix]\r\n");
     const std::string before = readFile(file);
-    EXPECT_FALSE(first->setString("A", "3"));
+    EXPECT_FALSE(matrix->setString("A", "3"));
     EXPECT_EQ(readFile(file), before);
 }
 
 TEST_F(RegistryFileStoreWrite, BrokenFileOrUnstorableTextIsNeverWritten)
 {
-    auto matrix = matrixOf(sampleFile(kVersion5));
+    auto matrix = matrixOf(sampleFile());
     ASSERT_TRUE(matrix);
-    const std::string broken = sampleFile(kVersion5, {"\"steps\"=hex:0z"});
+    const std::string broken = sampleFile("\"steps\"=hex:0z");
     writeFile(file, broken);
     EXPECT_FALSE(matrix->setString("Current Valid", "true"));
     EXPECT_FALSE(store.openKey("Matrix")) << "a file that cannot be parsed opens no key";
@@ -165,7 +88,7 @@ TEST_F(RegistryFileStoreWrite, BrokenFileOrUnstorableTextIsNeverWritten)
     EXPECT_EQ(store.lastError(), file.string() + ": line 11: bad hex byte \"0z\"");
     EXPECT_EQ(readFile(file), broken);
 
-    const std::string utf16 = asUtf16(sampleFile(kVersion5));
+    const std::string utf16 = "\xFF\xFE" + utf16Ascii(sampleFile());
     matrix = matrixOf(utf16);
     ASSERT_TRUE(matrix);
     EXPECT_FALSE(matrix->setString("Current", "\xFF\xFE not UTF-8")) << "a UTF-16 file cannot hold these bytes";
@@ -173,17 +96,16 @@ TEST_F(RegistryFileStoreWrite, BrokenFileOrUnstorableTextIsNeverWritten)
     EXPECT_EQ(readFile(file), utf16);
 }
 
-TEST_F(RegistryFileStoreWrite, CreateKeyMakesTheFileAndSections)
+TEST_F(RegistryFileStoreWrite, MissingFileOpensNoKeyButCreateKeyMakesIt)
 {
     RegistryFileStore nested(dir / "config" / "chromix" / "registry.reg");
+    EXPECT_FALSE(nested.openKey(""));
+    EXPECT_EQ(nested.lastError(), nested.file().string() + ": the file does not exist");
     auto current = nested.createKey("Second1D\\Current");
     ASSERT_TRUE(current) << nested.lastError();
     EXPECT_EQ(current->path(), "Second1D\\Current");
     ASSERT_TRUE(current->setString("ValidRed", "false"));
-    ASSERT_TRUE(nested.createKey("Second1D")); // exists through its child: no section
-    ASSERT_TRUE(nested.createKey("Second1D\\Current"));
-    EXPECT_EQ(readFile(nested.file()),
-              crlfLines({kVersion5, "", "[" + kBase + "\\Second1D\\Current]", R"("ValidRed"="false")", ""}));
+    EXPECT_EQ(readFile(nested.file()), StoreFileText().key("Second1D\\Current").value("ValidRed", "false").text() + "\r\n");
 }
 
 // Every write flushes the file to disk; on a busy disk hundreds of flushes take many
@@ -226,7 +148,7 @@ TEST_F(RegistryFileStoreProcesses, ConcurrentWritersLoseNothing)
     constexpr int kProcesses = 4;
     constexpr int kValuesEach = 200;
     const auto name = [](int process, int i) { return std::to_string(process) + "_" + std::to_string(i); };
-    writeFile(file, crlfLines({kVersion5, "", "[" + kBase + "\\Values]", ""}));
+    writeFile(file, StoreFileText().key("Values").text());
     std::vector<pid_t> children;
     for (int process = 0; process < kProcesses; ++process) {
         children.push_back(startChild([&, process] {
@@ -258,20 +180,18 @@ TEST_F(RegistryFileStoreProcesses, ConcurrentWritersLoseNothing)
 
 TEST_F(RegistryFileStoreProcesses, KilledWriterNeverLeavesATornFileOrAStaleLock)
 {
-    constexpr int kRounds = 30;
-    constexpr long kRoundBase = 1000000;
-    writeFile(file, sampleFile(kVersion5, {R"("steps"="0~16~32")"}));
+    writeFile(file, sampleFile(R"("steps"="0~16~32")"));
     std::mt19937 random(12345);
-    long previous = -1;
-    for (int round = 0; round < kRounds; ++round) {
+    bool anyWriteCompleted = false;
+    for (int round = 0; round < 30; ++round) {
         const pid_t child = startChild([&] {
             RegistryFileStore store(file);
             auto key = store.openKey("Matrix");
-            for (long i = 0; key; ++i) {
-                // Padding makes each write large enough to be caught half-way, were it not atomic.
-                if (!key->setString("Counter", std::to_string(round * kRoundBase + i) + std::string(i % 500, '.')))
-                    return false;
-            }
+            // Padding makes each write large enough to be caught half-way, were it not atomic;
+            // the counter lies before the step list, so a cut file loses the steps.
+            long i = 0;
+            while (key && key->setString("Counter", std::to_string(i) + std::string(i % 500, '.')))
+                ++i;
             return false;
         });
         std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 20000)(random)));
@@ -284,13 +204,7 @@ TEST_F(RegistryFileStoreProcesses, KilledWriterNeverLeavesATornFileOrAStaleLock)
         const std::optional<RegistryFile> document = RegistryFile::parse(readFile(file), &error);
         ASSERT_TRUE(document) << "round " << round << ": " << error;
         EXPECT_EQ(document->valueBytes(kBase + "\\StepWedge", "steps"), "0~16~32\0"s);
-        const std::optional<std::string> counter = document->valueBytes(kBase + "\\Matrix", "Counter");
-        if (counter) {
-            const long value = std::strtol(counter->c_str(), nullptr, 10);
-            EXPECT_TRUE(value == previous || value / kRoundBase == round) << "round " << round << ": " << *counter;
-            EXPECT_GE(value, previous);
-            previous = value;
-        }
+        anyWriteCompleted = anyWriteCompleted || document->valueBytes(kBase + "\\Matrix", "Counter");
 
         // The killed writer's lock went with it: this write must not wait for it.
         RegistryFileStore store(file);
@@ -301,7 +215,7 @@ TEST_F(RegistryFileStoreProcesses, KilledWriterNeverLeavesATornFileOrAStaleLock)
         for (const auto& entry : std::filesystem::directory_iterator(folder))
             EXPECT_EQ(entry.path().filename().string().find(".registry.reg.tmp-"), std::string::npos) << entry.path();
     }
-    EXPECT_GE(previous, 0) << "no write completed in any round";
+    EXPECT_TRUE(anyWriteCompleted) << "no write completed in any round, so nothing was tested";
 }
 
 TEST(DefaultRegistryFile, FollowsTheEnvironment)
@@ -318,8 +232,6 @@ TEST(DefaultRegistryFile, FollowsTheEnvironment)
     ::setenv("CHROMIX_REGISTRY", "", 1);
     EXPECT_EQ(defaultRegistryFile(), "/cfg/chromix/registry.reg");
     ::setenv("XDG_CONFIG_HOME", "relative", 1);
-    EXPECT_EQ(defaultRegistryFile(), "/home/op/.config/chromix/registry.reg");
-    ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(defaultRegistryFile(), "/home/op/.config/chromix/registry.reg");
 
     for (std::size_t i = 0; i < saved.size(); ++i)
