@@ -9,41 +9,38 @@ namespace {
 
 const std::string kRegion2 = "1D LUTs and Matrices";
 
-TEST(DeviceCheck, OpensTheChannelFamilyAndShowsTheDeviceName)
+TEST(DeviceCheck, OpensTheChannelFamilyOrFallsBackToThePlainOneAndReloadsThroughIt)
 {
-    FlashRig rig;
-    ASSERT_TRUE(rig.check());
-    EXPECT_EQ(rig.observer.events, (std::vector<std::string>{"status: Simulated Chromix Processor"}));
-    EXPECT_EQ(rig.pacer.pauses, (std::vector<std::uint32_t>{200}));
-    const TransferShape& id = rig.library.lastShape(TransferKind::ReadIdentification);
-    EXPECT_TRUE(id.channelFamily);
-    EXPECT_EQ(id.commandBytes, 4u);
-    EXPECT_EQ(id.readBits, 16u);
+    const struct {
+        std::string channel;
+        bool channelFamily;
+        std::vector<std::uint32_t> pauses;
+        std::uint32_t statusCommandBytes, statusReadBits;
+    } cases[] = {
+        {"A", true, {200}, 4, 16}, // the status command and three filler bytes
+        {"B", false, {200, 200}, 1, 8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.channel);
+        FlashRig rig({.inChannelFamily = true, .inPlainFamily = true, .channelName = c.channel, .bus = {}});
+        EXPECT_FALSE(rig.flash.reloadProcessor(rig.pacer)) << "no adapter open yet";
+        ASSERT_TRUE(rig.check());
+        EXPECT_EQ(rig.observer.events, (std::vector<std::string>{"status: Simulated Chromix Processor"}));
+        EXPECT_EQ(rig.pacer.pauses, c.pauses);
+        EXPECT_EQ(rig.library.lastShape(TransferKind::ReadIdentification).channelFamily, c.channelFamily);
 
-    std::uint8_t status = 0xAA;
-    ASSERT_TRUE(rig.flash.readStatus(status));
-    EXPECT_EQ(status, 0x00);
-    const TransferShape& statusRead = rig.library.lastShape(TransferKind::ReadStatus);
-    EXPECT_EQ(statusRead.commandBytes, 4u) << "status command and three filler bytes";
-    EXPECT_EQ(statusRead.readBits, 16u);
+        ASSERT_TRUE(rig.flash.setWriteEnable(true));
+        std::uint8_t status = 0;
+        ASSERT_TRUE(rig.flash.readStatus(status));
+        EXPECT_EQ(status, 0x02);
+        EXPECT_EQ(rig.library.lastShape(TransferKind::ReadStatus).commandBytes, c.statusCommandBytes);
+        EXPECT_EQ(rig.library.lastShape(TransferKind::ReadStatus).readBits, c.statusReadBits);
 
-    EXPECT_EQ(rig.flash.readDeviceId(), 0x16EF);
-    rig.library.failTransfer(TransferKind::ReadIdentification, 3);
-    EXPECT_EQ(rig.flash.readDeviceId(), 0xFFFF) << "a failed identification read";
-}
-
-TEST(DeviceCheck, FallsBackToThePlainFamilyWithoutAChannelA)
-{
-    FlashRig rig({.inChannelFamily = true, .inPlainFamily = true, .channelName = "B", .bus = {}});
-    ASSERT_TRUE(rig.check());
-    EXPECT_FALSE(rig.library.lastShape(TransferKind::ReadIdentification).channelFamily);
-    EXPECT_EQ(rig.pacer.pauses, (std::vector<std::uint32_t>{200, 200}));
-    ASSERT_TRUE(rig.flash.setWriteEnable(true));
-    std::uint8_t status = 0;
-    ASSERT_TRUE(rig.flash.readStatus(status));
-    EXPECT_EQ(status, 0x02);
-    EXPECT_EQ(rig.library.lastShape(TransferKind::ReadStatus).commandBytes, 1u);
-    EXPECT_EQ(rig.library.lastShape(TransferKind::ReadStatus).readBits, 8u);
+        rig.pacer.pauses.clear();
+        ASSERT_TRUE(rig.flash.reloadProcessor(rig.pacer));
+        EXPECT_EQ(rig.library.reloadCount(), 1u);
+        EXPECT_EQ(rig.pacer.pauses, (std::vector<std::uint32_t>{200, 200}));
+    }
 }
 
 TEST(DeviceCheck, NoDeviceOrAnotherIdentificationIsRefused)
@@ -59,6 +56,8 @@ TEST(DeviceCheck, NoDeviceOrAnotherIdentificationIsRefused)
     EXPECT_FALSE(other.check());
     EXPECT_EQ(other.observer.events, (std::vector<std::string>{"error: Flash Error"}));
     EXPECT_EQ(other.flash.readDeviceId(), 0x17EF);
+    other.library.failTransfer(TransferKind::ReadIdentification, 3);
+    EXPECT_EQ(other.flash.readDeviceId(), 0xFFFF) << "a failed identification read";
 }
 
 TEST(DeviceCheck, ASecondCheckReopensTheAdapterItHadOpened)
@@ -71,19 +70,6 @@ TEST(DeviceCheck, ASecondCheckReopensTheAdapterItHadOpened)
     EXPECT_EQ(rig.observer.events.back(), "status: Simulated Chromix Processor");
     rig.flash.closeAdapter();
     EXPECT_FALSE(rig.library.isOpen());
-}
-
-TEST(Reload, RaisesTheReloadLineThroughEitherFamily)
-{
-    for (const std::string channel : {"A", "B"}) {
-        FlashRig rig({.inChannelFamily = true, .inPlainFamily = true, .channelName = channel, .bus = {}});
-        EXPECT_FALSE(rig.flash.reloadProcessor(rig.pacer)) << "no adapter open yet";
-        ASSERT_TRUE(rig.check());
-        rig.pacer.pauses.clear();
-        ASSERT_TRUE(rig.flash.reloadProcessor(rig.pacer));
-        EXPECT_EQ(rig.library.reloadCount(), 1u);
-        EXPECT_EQ(rig.pacer.pauses, (std::vector<std::uint32_t>{200, 200}));
-    }
 }
 
 // A checked device, counts and events cleared, and region 2 ready to write.
@@ -112,15 +98,10 @@ TEST_F(RegionDownload, Region2IsOneEraseTwoHundredFiftySixPagesAndSevenReads)
         {BlockErase, 1}, {PageProgram, 256}, {WriteEnable, 257}, {WriteDisable, 1}, {ReadData, 7}};
     for (const auto& [kind, expected] : counts)
         EXPECT_EQ(count(kind), expected) << "transfer kind " << static_cast<int>(kind);
-    EXPECT_EQ(rig.library.lastShape(ReadData).readBits, 4096u * 8) << "the last read is 4,096 bytes";
-    EXPECT_EQ(rig.library.lastShape(PageProgram).dataBytes, 256u);
-
+    // The data and the 39 zero pages past it, nothing outside the region.
     EXPECT_TRUE(rig.contentsMatch(regions[2]));
-    const auto flash = rig.chip.contents();
-    EXPECT_TRUE(std::all_of(flash.begin() + 0x60D900, flash.begin() + 0x610000, [](auto b) { return b == 0; }))
-        << "the 39 pages past the data are written as zero";
-    EXPECT_EQ(flash[0x5FFFFF], 0xFF);
-    EXPECT_EQ(flash[0x610000], 0xFF);
+    EXPECT_EQ(rig.chip.contents()[0x5FFFFF], 0xFF);
+    EXPECT_EQ(rig.chip.contents()[0x610000], 0xFF);
 
     const auto writing = rig.observer.filtered("status: Writing Flash");
     ASSERT_EQ(writing.size(), 256u);

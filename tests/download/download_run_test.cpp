@@ -170,17 +170,6 @@ TEST_F(DownloadRunTest, CalibrationValuesAloneReadTheLutsAndMatrixInOrderAndWrit
     EXPECT_TRUE(regions[2].data.empty()) << "the run gives its buffers back";
 }
 
-TEST_F(DownloadRunTest, NewCalibrationFilesAreTakenFromTheCurrentNames)
-{
-    choice.usePrimaryNew = choice.useLinearityNew = true;
-    run();
-    EXPECT_EQ(wordAt(writer.written[2].data, 0x1802), 0x4000); // 0.5
-    EXPECT_EQ(wordAt(writer.written[2].data, 0x1900), 0x0080); // 0.125
-    const std::string text = readFile(diagnosticsFile());
-    EXPECT_EQ(text.rfind("Matrix filename=" + (dir / "matrix_current.txt").string() + "\r\n", 0), 0u);
-    EXPECT_NE(text.find("Second 1D LUT filename=" + (dir / "second_current_blue.txt").string() + "\r\n"), std::string::npos);
-}
-
 TEST_F(DownloadRunTest, TheTablesAndTheirOsdImagesFillRegions0And1InCatalogueOrder)
 {
     choice.colorTables = true;
@@ -220,15 +209,19 @@ TEST_F(DownloadRunTest, TheTablesAndTheirOsdImagesFillRegions0And1InCatalogueOrd
     EXPECT_EQ(readFile(diagnosticsFile()), lines);
 }
 
-TEST_F(DownloadRunTest, BothRegionSetsInOneRun)
+TEST_F(DownloadRunTest, BothRegionSetsInOneRunFromTheNewCalibrationFiles)
 {
-    choice.colorTables = true;
+    choice.colorTables = choice.usePrimaryNew = choice.useLinearityNew = true;
     run();
     ASSERT_EQ(writer.writeCalls, 1);
     for (const FlashRegion& region : writer.written)
         EXPECT_EQ(region.fillCount, region.dataSize) << region.name;
+    EXPECT_EQ(wordAt(writer.written[2].data, 0x1802), 0x4000); // 0.5
+    EXPECT_EQ(wordAt(writer.written[2].data, 0x1900), 0x0080); // 0.125
     const std::string text = readFile(diagnosticsFile());
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 6 + 14 + 3 + 3);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6 + 14 + 1 + 3 + 3);
+    EXPECT_NE(text.find("Matrix filename=" + (dir / "matrix_current.txt").string() + "\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Second 1D LUT filename=" + (dir / "second_current_blue.txt").string() + "\r\n"), std::string::npos);
 }
 
 TEST_F(DownloadRunTest, OneValueTooManyEndsRegion2At55554BytesAndTheFlashIsNotTouched)
@@ -300,7 +293,7 @@ TEST(DownloadRun, HowARunEndsWhenTheFlashOrTheReloadFailsOrNothingIsRecorded)
     }
 }
 
-TEST_F(DownloadRunTest, StartingGivesEachSelectedRegionAFreshZeroFilledBuffer)
+TEST_F(DownloadRunTest, StartingGivesFreshZeroFilledBuffersOrRefusesARegionSetBeyondTheFlash)
 {
     regions[0].data.assign(10, 0xEE);
     regions[2].data.assign(0x10000, 0xEE);
@@ -311,10 +304,7 @@ TEST_F(DownloadRunTest, StartingGivesEachSelectedRegionAFreshZeroFilledBuffer)
     EXPECT_EQ(regions[2].data, std::vector<std::uint8_t>(0x10000, 0));
     EXPECT_EQ(regions[2].fillCount, 0u);
     EXPECT_EQ(state.packPhase, 0);
-}
 
-TEST_F(DownloadRunTest, ARegionSetBeyondTheFlashIsRefusedAtStart)
-{
     regions[2].paddedSize = 0x300000; // a layout that no longer fits 8 MiB with the tables
     choice.colorTables = true;
     EXPECT_FALSE(startDownload(regions, state, choice, observer));

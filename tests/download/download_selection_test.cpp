@@ -22,37 +22,30 @@ protected:
     CalibrationSettings settings{store};
 };
 
-TEST_F(DownloadSelectionTest, SelectingATableSetOffersDefaultAndNewOnlyWhereTheFlagsAllow)
+TEST_F(DownloadSelectionTest, NewIsOfferedAndChosenOnlyWhereTheValidityFlagsAreTrue)
 {
-    DownloadSelection selection(settings);
-    EXPECT_FALSE(selection.downloadEnabled());
-    for (const CalibrationOptions& options : {selection.primary(), selection.linearity()})
-        EXPECT_FALSE(options.defaultEnabled || options.newEnabled || options.defaultChecked || options.newChecked);
-
-    selection.selectNode("Velvane Orlam LED Projector", "Cinema", false);
-    EXPECT_TRUE(selection.downloadEnabled());
-    // "Current Valid" is false: the primary New stays disabled.
-    EXPECT_TRUE(selection.primary().defaultEnabled && selection.primary().defaultChecked);
-    EXPECT_FALSE(selection.primary().newEnabled || selection.primary().newChecked);
-    EXPECT_TRUE(selection.linearity().defaultChecked && selection.linearity().newEnabled);
-
-    selection.choosePrimaryNew(true); // disabled: ignored
-    selection.chooseLinearityNew(true);
-    const DownloadChoice choice = selection.choice();
-    EXPECT_TRUE(!choice.usePrimaryNew && choice.useLinearityNew && choice.colorTables && !choice.calibrationValues);
-    EXPECT_EQ(choice.displayType + "\\" + choice.table, "Velvane Orlam LED Projector\\Cinema");
-}
-
-TEST_F(DownloadSelectionTest, OneLinearityFlagNotTrueKeepsItsNewDisabled)
-{
-    for (const char* blue : {"false", "FALSE", ""}) {
-        setFlags("true", "true", "true", blue);
+    const struct {
+        const char *matrix, *red, *green, *blue;
+        bool primaryNew, linearityNew;
+    } cases[] = {
+        {"false", "true", "true", "true", false, true},
+        {"true", "true", "true", "false", true, false},
+        {"true", "true", "FALSE", "true", true, false},
+        {"true", "", "true", "true", true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.matrix) + " " + c.red + " " + c.green + " " + c.blue);
+        setFlags(c.matrix, c.red, c.green, c.blue);
         DownloadSelection selection(settings);
         selection.selectNode("Type", "Set", false);
-        EXPECT_FALSE(selection.linearity().newEnabled) << blue;
-        EXPECT_TRUE(selection.primary().newEnabled);
+        EXPECT_TRUE(selection.primary().defaultEnabled && selection.primary().defaultChecked);
+        EXPECT_TRUE(selection.linearity().defaultEnabled && selection.linearity().defaultChecked);
+        EXPECT_EQ(selection.primary().newEnabled, c.primaryNew);
+        EXPECT_EQ(selection.linearity().newEnabled, c.linearityNew);
+        selection.choosePrimaryNew(true);
         selection.chooseLinearityNew(true);
-        EXPECT_FALSE(selection.choice().useLinearityNew);
+        EXPECT_EQ(selection.choice().usePrimaryNew, c.primaryNew);
+        EXPECT_EQ(selection.choice().useLinearityNew, c.linearityNew);
     }
 }
 
@@ -74,34 +67,26 @@ TEST_F(DownloadSelectionTest, EachSelectionTakesTheMatrixFlagAgainAndResetsTheOp
     EXPECT_FALSE(selection.choice().usePrimaryNew);
 }
 
-TEST_F(DownloadSelectionTest, ANodeWithChildrenDisablesDownloadEvenWithBothBoxesChecked)
+TEST_F(DownloadSelectionTest, DownloadNeedsATableSetACheckedBoxAndNoActiveRun)
 {
     DownloadSelection selection(settings);
-    selection.selectNode("Type", "Set", false);
-    selection.setCalibrationValues(true);
-    selection.selectNode("Display Type", "Type", true);
     EXPECT_FALSE(selection.downloadEnabled());
-    EXPECT_FALSE(selection.primary().defaultEnabled || selection.linearity().defaultEnabled);
-    // The earlier table set is kept, and clicking a box does not bring Download back.
-    EXPECT_EQ(selection.selectedTable(), "Set");
-    selection.setColorTables(false);
-    selection.setColorTables(true);
-    EXPECT_FALSE(selection.downloadEnabled());
-}
-
-TEST_F(DownloadSelectionTest, CheckBoxesDecideDownloadOnceATableSetIsSelected)
-{
-    DownloadSelection selection(settings);
+    for (const CalibrationOptions& options : {selection.primary(), selection.linearity()})
+        EXPECT_FALSE(options.defaultEnabled || options.newEnabled || options.defaultChecked || options.newChecked);
+    EXPECT_TRUE(selection.choice().colorTables && !selection.choice().calibrationValues);
     selection.setCalibrationValues(true); // no table set yet
     EXPECT_FALSE(selection.downloadEnabled());
-    selection.selectNode("Type", "Set", false);
+
+    selection.selectNode("Velvane Orlam LED Projector", "Cinema", false);
     selection.setColorTables(false);
     EXPECT_TRUE(selection.downloadEnabled());
+    const DownloadChoice choice = selection.choice();
+    EXPECT_TRUE(!choice.colorTables && choice.calibrationValues);
+    EXPECT_EQ(choice.displayType + "\\" + choice.table, "Velvane Orlam LED Projector\\Cinema");
     selection.setCalibrationValues(false);
     EXPECT_FALSE(selection.downloadEnabled());
     selection.setCalibrationValues(true);
     EXPECT_TRUE(selection.downloadEnabled());
-    EXPECT_TRUE(!selection.choice().colorTables && selection.choice().calibrationValues);
 
     // No second run while one is active.
     selection.setRunActive(true);
@@ -109,6 +94,14 @@ TEST_F(DownloadSelectionTest, CheckBoxesDecideDownloadOnceATableSetIsSelected)
     EXPECT_FALSE(selection.downloadEnabled());
     selection.setRunActive(false);
     EXPECT_TRUE(selection.downloadEnabled());
+
+    // A node with children offers nothing, whatever the boxes say, and keeps the table set.
+    selection.selectNode("Display Type", "Type", true);
+    EXPECT_FALSE(selection.downloadEnabled());
+    EXPECT_FALSE(selection.primary().defaultEnabled || selection.linearity().defaultEnabled);
+    EXPECT_EQ(selection.selectedTable(), "Other");
+    selection.setColorTables(true);
+    EXPECT_FALSE(selection.downloadEnabled());
 }
 
 } // namespace

@@ -56,43 +56,28 @@ TEST_F(TableReaders, PackTenBitsPutsFourFieldsIntoFiveBytesMostSignificantBitFir
     EXPECT_EQ(one, Bytes{0xFF});
 }
 
-TEST_F(TableReaders, A64CubedTableFillsOneMebibyteOfRowsClosedByFillersAndTheNextFollows)
+TEST_F(TableReaders, A64Or65CubedTableFillsOneMebibyteOfRowsClosedByFillers)
 {
-    const std::string table = file("t64.txt", positionTable(64));
-    FlashRegion region = bufferOf(0x200000);
-    ASSERT_TRUE(readColorTableFile(table, region, state, observer));
-    EXPECT_EQ(region.fillCount, 0x100000u);
-    EXPECT_EQ(state.packPhase, 0);
-    // Progress after every row, once its filler is written.
-    ASSERT_EQ(observer.events.size(), 4096u);
-    EXPECT_EQ(observer.events.front(), "status: Read count is 256 and total is 256");
-    for (std::size_t row = 0; row < 4096; ++row) {
-        ASSERT_EQ(bytesAt(region, row * 256 + 240, 16), Bytes(16, 0x5A)) << "row " << row;
-        // The inner index runs along the row; the row number is outer * 64 + middle.
-        for (std::size_t entry : {std::size_t{0}, std::size_t{31}, std::size_t{63}}) {
-            ASSERT_EQ(unpackField(region.data, row * 256, entry * 3), row / 64) << row << " " << entry;
-            ASSERT_EQ(unpackField(region.data, row * 256, entry * 3 + 1), row % 64);
-            ASSERT_EQ(unpackField(region.data, row * 256, entry * 3 + 2), entry);
+    for (int edge : {64, 65}) {
+        SCOPED_TRACE(edge);
+        observer.events.clear();
+        FlashRegion region = bufferOf(0x100000);
+        ASSERT_TRUE(readColorTableFile(file("t.txt", positionTable(edge)), region, state, observer));
+        EXPECT_EQ(region.fillCount, 0x100000u);
+        EXPECT_EQ(state.packPhase, 0);
+        // Progress after every row, once its filler is written.
+        ASSERT_EQ(observer.events.size(), 4096u);
+        EXPECT_EQ(observer.events.front(), "status: Read count is 256 and total is 256");
+        // The inner index runs along the row; the row number is outer * 64 + middle. Of a
+        // 65-cubed table the 65th entry of each run, row and plane is gone.
+        for (std::size_t row = 0; row < 4096; ++row) {
+            ASSERT_EQ(bytesAt(region, row * 256 + 240, 16), Bytes(16, 0x5A)) << "row " << row;
+            for (std::size_t entry = 0; entry < 64; ++entry) {
+                ASSERT_EQ(unpackField(region.data, row * 256, entry * 3), row / 64) << row << " " << entry;
+                ASSERT_EQ(unpackField(region.data, row * 256, entry * 3 + 1), row % 64) << row << " " << entry;
+                ASSERT_EQ(unpackField(region.data, row * 256, entry * 3 + 2), entry) << row << " " << entry;
+            }
         }
-    }
-    ASSERT_TRUE(readColorTableFile(table, region, state, observer));
-    EXPECT_EQ(region.fillCount, 0x200000u);
-    EXPECT_EQ(bytesAt(region, 0x100000, 0x100000), bytesAt(region, 0, 0x100000));
-    EXPECT_EQ(observer.events.back(), "status: Read count is 1048576 and total is 2097152");
-}
-
-TEST_F(TableReaders, A65CubedTableKeepsOnlyTheGroupsWhoseThreeCountersAreBelow64)
-{
-    FlashRegion region = bufferOf(0x100000);
-    ASSERT_TRUE(readColorTableFile(file("t65.txt", positionTable(65)), region, state, observer));
-    EXPECT_EQ(region.fillCount, 0x100000u);
-    // Every stored entry is the one at its own position in the 64-cubed part, in file order:
-    // the 65th entry of each run, run and plane are gone.
-    for (std::size_t entry = 0; entry < 64 * 64 * 64; ++entry) {
-        const std::size_t row = entry / 64, inRow = entry % 64;
-        ASSERT_EQ(unpackField(region.data, row * 256, inRow * 3), entry / 4096) << entry;
-        ASSERT_EQ(unpackField(region.data, row * 256, inRow * 3 + 1), entry / 64 % 64) << entry;
-        ASSERT_EQ(unpackField(region.data, row * 256, inRow * 3 + 2), inRow) << entry;
     }
 }
 
@@ -101,19 +86,18 @@ TEST_F(TableReaders, LutValuesBecomeBigEndianWordsOfTheirScaleWhateverTheLineLay
     const std::string lut = file("lut.txt", "1.0 0.5\t0\r\n0.1\n-0.0000001 +0.25\r\n");
     FlashRegion first = bufferOf(64);
     ASSERT_TRUE(readFirstLutFile(lut, first, state, observer));
-    EXPECT_EQ(observer.events, (std::vector<std::string>{"status: Read count is 2 and total is 2", "status: Read count is 4 and total is 4",
-                                                         "status: Read count is 6 and total is 6", "status: Read count is 8 and total is 8",
-                                                         "status: Read count is 10 and total is 10",
-                                                         "status: Read count is 12 and total is 12"}));
+    // Progress after every value; the count is in bytes.
+    std::vector<std::string> progress;
+    for (int bytes = 2; bytes <= 12; bytes += 2)
+        progress.push_back("status: Read count is " + std::to_string(bytes) + " and total is " + std::to_string(bytes));
+    EXPECT_EQ(observer.events, progress);
     // 0.1 -> 6554 (0x199A); a tiny negative value rounds to 0; 0.25 -> 16384.25 -> 16384.
     EXPECT_EQ(bytesAt(first, 0, 12), (Bytes{0xFF, 0xFF, 0x80, 0x00, 0x00, 0x00, 0x19, 0x9A, 0x00, 0x00, 0x40, 0x00}));
-    EXPECT_EQ(first.fillCount, 12u);
 
     FlashRegion second = bufferOf(64);
     ASSERT_TRUE(readSecondLutFile(lut, second, state, observer));
     // 0.1 -> 102.8 -> 102 (0x66); 0.25 -> 256.25 -> 256.
     EXPECT_EQ(bytesAt(second, 0, 12), (Bytes{0x03, 0xFF, 0x02, 0x00, 0x00, 0x00, 0x00, 0x66, 0x00, 0x00, 0x01, 0x00}));
-    EXPECT_EQ(observer.events.back(), "status: Read count is 12 and total is 12");
 }
 
 TEST_F(TableReaders, MatrixCoefficientsAreSignMagnitudeWordsInABlockOf256Bytes)
@@ -153,8 +137,6 @@ TEST_F(TableReaders, AnOsdImageIsCopiedByteForByteAndFollowedBy224ZeroBytes)
     // Progress after every byte; the gap is not counted.
     ASSERT_EQ(observer.events.size(), 20000u);
     EXPECT_EQ(observer.events.front(), "status: Read count is 1 and total is 1");
-    EXPECT_EQ(observer.events[4095], "status: Read count is 4096 and total is 4096");
-    EXPECT_EQ(observer.events.back(), "status: Read count is 20000 and total is 20000");
 
     ASSERT_TRUE(readOsdImageFile(path, region, state, observer));
     EXPECT_EQ(region.fillCount, 40448u);
