@@ -13,6 +13,9 @@ namespace {
 
 constexpr int kLinearityColumns = 3;
 constexpr int kRowPadding = 4;
+// Where a grid rebuilt by a layout switch sits in the dialog, in pixels; the start-up grid
+// keeps the placeholder's own position, a few pixels away.
+constexpr QPoint kRebuiltGridPosition{20, 20};
 
 struct Heading {
     const char* text;
@@ -65,6 +68,9 @@ void MyCug::createMeasurementGrid(int rows, int columns)
     // An entry still open belongs to the grid being discarded.
     if (QWidget* editor = indexWidget(currentIndex()))
         closeEditor(editor, QAbstractItemDelegate::NoHint);
+    if (created_)
+        move(kRebuiltGridPosition);
+    created_ = true;
     clear();
     setRowCount(std::max(rows, 0));
     setColumnCount(std::max(columns, 0));

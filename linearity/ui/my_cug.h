@@ -34,4 +34,6 @@ private:
     void refuseKey();
 
     CellEditorDelegate* delegate_ = nullptr;
+    // False until the start-up grid exists; every later grid comes from a layout switch.
+    bool created_ = false;
 };
