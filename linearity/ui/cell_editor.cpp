@@ -76,6 +76,7 @@ void CellEditor::keyPressEvent(QKeyEvent* event)
         return;
     }
     const char key = typed[0].unicode() < 0x80 ? static_cast<char>(typed[0].unicode()) : '\0';
+    keyJudged_ = true;
     switch (verifyEditKey(text().toStdString(), key)) {
     case EditKeyVerdict::Reject:
         event->accept();
@@ -127,8 +128,9 @@ void CellEditorDelegate::setEditorData(QWidget* editor, const QModelIndex& index
 
 void CellEditorDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
-    const QString typed = static_cast<CellEditor*>(editor)->text();
-    if (typed == index.data(Qt::EditRole).toString())
+    const auto* field = static_cast<CellEditor*>(editor);
+    const QString typed = field->text();
+    if (!field->keyJudged() && typed == index.data(Qt::EditRole).toString())
         return;
     const std::optional<double> value = parseCellNumber(typed.toStdString());
     const std::string cell = value ? formatFixed(*value, 0, kEditedDecimals) : std::string();

@@ -26,6 +26,10 @@ class CellEditor : public QLineEdit {
 public:
     explicit CellEditor(QWidget* parent = nullptr);
 
+    // True once a typed character was judged: the cell then shows four decimals,
+    // whether or not the key was taken.
+    bool keyJudged() const { return keyJudged_; }
+
 signals:
     void keyRefused();
     void freshEntryStarted();
@@ -35,6 +39,9 @@ protected:
     // A middle click would paste the selection past the key rules.
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool keyJudged_ = false;
 };
 
 class CellEditorDelegate : public QStyledItemDelegate {
@@ -48,8 +55,8 @@ public:
 
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
-    // A typed number is kept with four decimals; a field without a number empties the
-    // cell, which marks the step as not measured.
+    // A number is kept with four decimals once a key was typed; a field without a number
+    // empties the cell, which marks the step as not measured.
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 
 signals:
