@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QPainter>
 
 #include <string>
 
@@ -104,6 +105,22 @@ void CellEditor::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::MiddleButton)
         return;
     QLineEdit::mouseReleaseEvent(event);
+}
+
+void CellEditorDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem cell(option);
+    cell.state &= ~QStyle::State_HasFocus;
+    QStyledItemDelegate::paint(painter, cell, index);
+    if (!(option.state & QStyle::State_HasFocus))
+        return;
+    painter->save();
+    painter->setPen(QPen(option.palette.color(QPalette::Text), 1, Qt::DotLine));
+    painter->setBrush(Qt::NoBrush);
+    // A stroked rectangle covers one pixel more than its size: this frame ends one pixel
+    // short of the cell's right and bottom edges.
+    painter->drawRect(option.rect.adjusted(0, 0, -2, -2));
+    painter->restore();
 }
 
 QWidget* CellEditorDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const

@@ -53,6 +53,9 @@ public:
     // typing replaces the cell.
     void startNextEditEmpty() { startEmpty_ = true; }
 
+    // The current cell carries a dotted focus frame one pixel inside its right and bottom
+    // edges, whatever the style does with item focus.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     // A number is kept with four decimals once a key was typed; a field without a number
