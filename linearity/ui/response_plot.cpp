@@ -66,7 +66,7 @@ void ResponsePlot::drawMeasuredPoints(QPainter& painter, Channel channel) const
             continue;
         const int x = static_cast<int>(working.normalizedCode(channel).valueOr(step, 0.0) * w);
         const int y = allAtFloor ? h : static_cast<int>(h - working.normalizedY(channel).valueOr(step, 0.0) * h);
-        painter.drawText(QRect(QPoint(x - kMarkHalfSize, y - kMarkHalfSize), QPoint(x + kMarkHalfSize, y + kMarkHalfSize)),
+        painter.drawText(QRect(x - kMarkHalfSize, y - kMarkHalfSize, 2 * kMarkHalfSize, 2 * kMarkHalfSize),
                          Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("x"));
     }
 }
