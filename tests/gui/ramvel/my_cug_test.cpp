@@ -15,26 +15,23 @@ protected:
     QLineEdit* field() const { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
 };
 
-// Each case starts an entry on a fresh cell by typing, then types the rest.
-struct TypingCase {
-    const char* keys;
-    const char* field;  // the entry field afterwards
-    int refused;        // keys refused with a beep
-};
-
 TEST_F(MeasurementGridTyping, KeysBeyondTheLimitsAreRefusedWithABeep)
 {
-    const TypingCase cases[] = {
-        {"12345678", "1234567", 1},  // 12,345,678 is over 10,000,000
+    struct {
+        const char* keys;
+        const char* field; // the entry field afterwards
+        int refused;       // keys refused with a beep
+    } const cases[] = {
+        {"12345678", "1234567", 1},   // 12,345,678 is over 10,000,000
         {"100000000", "10000000", 1}, // 10,000,000 itself is allowed
-        {"0.12345", "0.1234", 1},    // a fifth decimal
-        {"2.5.7", ".7", 0},          // a second point starts afresh
-        {"3-e,x 4", "34", 5},        // no sign, exponent, grouping or blank
+        {"0.12345", "0.1234", 1},     // a fifth decimal
+        {"2.5.7", ".7", 0},           // a second point starts afresh
+        {"3-e,x 4", "34", 5},         // no sign, exponent, grouping or blank
     };
-    for (const TypingCase& c : cases) {
+    for (const auto& c : cases) {
         QSignalSpy refused(&grid(), &MyCug::keyRefused);
         clickCell(1, 2);
-        typeKeys(QString::fromLatin1(c.keys));
+        typeKeys(c.keys);
         ASSERT_NE(field(), nullptr) << c.keys;
         EXPECT_EQ(field()->text(), c.field) << c.keys;
         EXPECT_EQ(refused.count(), c.refused) << c.keys;
@@ -42,21 +39,31 @@ TEST_F(MeasurementGridTyping, KeysBeyondTheLimitsAreRefusedWithABeep)
     }
 }
 
-TEST_F(MeasurementGridTyping, ARefusedFirstKeyLeavesTheCellAsItWas)
+TEST_F(MeasurementGridTyping, AnEntryIsWrittenWithFourDecimalsOnEnterWithoutApplying)
 {
-    QSignalSpy refused(&grid(), &MyCug::keyRefused);
-    clickCell(0, 1);
-    typeKeys(QStringLiteral("-x"));
-    EXPECT_EQ(refused.count(), 2);
-    EXPECT_EQ(field(), nullptr) << "no entry was started";
-    EXPECT_EQ(grid().cellText(0, 1), "0.000");
+    typeIntoCell(1, 0, "12");
+    EXPECT_EQ(grid().cellText(1, 0), "12.0000");
+    EXPECT_FALSE(enabled("averageGamma")) << "Apply did not run";
+    // A refused key still counts as typed into the cell.
+    editCell(0, 1);
+    ASSERT_NE(field(), nullptr);
+    typeKeys("-");
+    pressEnter();
+    EXPECT_EQ(grid().cellText(0, 1), "0.0000");
+    // A refused first key on a cell that is not being edited starts no entry.
+    clickCell(0, 2);
+    typeKeys("-x");
+    EXPECT_EQ(field(), nullptr);
+    EXPECT_EQ(grid().cellText(0, 2), "0.000");
+    // An entry left with nothing but a point marks the step as not measured.
+    typeIntoCell(1, 1, ".");
+    EXPECT_EQ(grid().cellText(1, 1), "");
 }
 
-TEST_F(MeasurementGridTyping, AFullFieldRefusesDigitsWhereverTheCaretIsButTakesBackspace)
+TEST_F(MeasurementGridTyping, AFullFieldRefusesDigitsWhereverTheCaretIsAndASecondPointStartsAfresh)
 {
-    typeIntoCell(2, 3, QStringLiteral("0.1234"));
-    EXPECT_EQ(grid().cellText(2, 3), "0.1234");
-    QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, grid().visualRect(grid().model()->index(3, 2)).center());
+    typeIntoCell(2, 3, "0.1234");
+    editCell(2, 3);
     ASSERT_NE(field(), nullptr);
     QSignalSpy refused(&grid(), &MyCug::keyRefused);
     field()->setCursorPosition(0);
@@ -67,31 +74,11 @@ TEST_F(MeasurementGridTyping, AFullFieldRefusesDigitsWhereverTheCaretIsButTakesB
     QTest::keyClick(field(), Qt::Key_Backspace);
     QTest::keyClick(field(), Qt::Key_9);
     EXPECT_EQ(field()->text(), "0.1239");
-}
-
-TEST_F(MeasurementGridTyping, ASecondPointEmptiesTheCellEvenWhenTheEntryIsCancelled)
-{
-    typeIntoCell(0, 4, QStringLiteral("0.5"));
-    EXPECT_EQ(grid().cellText(0, 4), "0.5000") << "an edited cell shows four decimals";
-    QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, grid().visualRect(grid().model()->index(4, 0)).center());
-    ASSERT_NE(field(), nullptr);
-    field()->end(false);
+    // The point empties the field and the cell, which stays empty when the entry is cancelled.
     QTest::keyClick(field(), '.');
     EXPECT_EQ(field()->text(), ".");
-    EXPECT_EQ(grid().cellText(0, 4), "");
     QTest::keyClick(field(), Qt::Key_Escape);
-    EXPECT_EQ(grid().cellText(0, 4), "");
-}
-
-TEST_F(MeasurementGridTyping, EnterInAnEntryWritesTheCellWithoutApplying)
-{
-    typeIntoCell(1, 0, QStringLiteral("12"));
-    EXPECT_EQ(grid().cellText(1, 0), "12.0000");
-    EXPECT_EQ(text("averageGamma"), "Average: Unknown");
-    EXPECT_FALSE(control<QLabel>("averageGamma")->isEnabled()) << "Apply did not run";
-    // An entry left with nothing but a point marks the step as not measured.
-    typeIntoCell(1, 1, QStringLiteral("."));
-    EXPECT_EQ(grid().cellText(1, 1), "");
+    EXPECT_EQ(grid().cellText(2, 3), "");
 }
 
 } // namespace

@@ -5,18 +5,14 @@
 
 #include "gui/dialog_controls.h"
 #include "gui/qt_printers.h"
-#include "linearity/linearity_calibration.h"
 #include "linearity/linearity_test_support.h"
-#include "uikit/data_file_chooser.h"
 #include "linearity/ui/my_cug.h"
 #include "linearity/ui/ramvel_dlg.h"
-#include "support/temp_dir.h"
+#include "uikit/data_file_chooser.h"
 #include "uikit/status_field.h"
 
-#include "config/registry_file_store.h"
-
 #include <QApplication>
-#include <QLabel>
+#include <QCheckBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -25,32 +21,22 @@
 #include <string>
 #include <vector>
 
-// Answers the file dialogs with a prepared name; no name is a cancel.
+// Answers the file dialogs with a prepared name (none: cancelled) and notes the status
+// text shown when the dialog was asked for.
 class ScriptedChooser final : public DataFileChooser {
 public:
     std::optional<std::filesystem::path> fileToSave(QWidget*) override { return answer(); }
     std::optional<std::filesystem::path> fileToLoad(QWidget*) override { return answer(); }
+    std::optional<std::filesystem::path> answer() { statusWhenAsked = status->text(); return next; }
 
     std::optional<std::filesystem::path> next;
     QString statusWhenAsked;
     StatusField* status = nullptr;
-
-private:
-    std::optional<std::filesystem::path> answer()
-    {
-        if (status)
-            statusWhenAsked = status->text();
-        return next;
-    }
 };
 
 class RamvelWindow : public ::testing::Test {
 protected:
-    void open(const std::string& steps)
-    {
-        openStore(writeLinearityStore(dir, steps));
-    }
-
+    void open(const std::string& steps) { openStore(writeLinearityStore(dir, steps)); }
     void openStore(const std::filesystem::path& registryFile)
     {
         dialog = std::make_unique<RamvelDlg>(std::make_unique<RegistryFileStore>(registryFile), files);
@@ -63,40 +49,45 @@ protected:
 
     template <typename Control>
     Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
-
     void click(const char* name) { clickControl(*dialog, name); }
+    bool enabled(const char* name) const { return control<QWidget>(name)->isEnabled(); }
+    bool checked(const char* name) const { return control<QCheckBox>(name)->isChecked(); }
+    QString status() const { return files.status->text(); }
+    bool statusIsError() const { return files.status->showsError(); }
+
     MyCug& grid() const { return *control<MyCug>("grid"); }
-    QString text(const char* label) const { return control<QLabel>(label)->text(); }
-    QString status() const { return control<StatusField>("status")->text(); }
-    bool statusIsError() const { return control<StatusField>("status")->showsError(); }
-
-    void clickCell(int column, int row)
+    QPoint cellCentre(int column, int row) const
     {
-        MyCug& g = grid();
-        const QModelIndex index = g.model()->index(row, column);
-        g.scrollTo(index);
-        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.visualRect(index).center());
+        const QModelIndex index = grid().model()->index(row, column);
+        grid().scrollTo(index);
+        return grid().visualRect(index).center();
     }
-
-    // Types into the cell as an operator does: the first key starts the entry on the
-    // grid, the rest go to the editor that then has the focus.
-    void typeKeys(const QString& keys)
-    {
-        for (QChar key : keys)
-            QTest::keyClick(focused(), key.toLatin1());
-    }
-    void typeIntoCell(int column, int row, const QString& keys)
+    void clickCell(int column, int row) { QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(column, row)); }
+    void editCell(int column, int row)
     {
         clickCell(column, row);
-        typeKeys(keys);
+        QTest::mouseDClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(column, row));
+    }
+
+    // The first key starts the entry on the grid, the rest go to the editor that then has
+    // the focus.
+    void typeKeys(const char* keys)
+    {
+        for (; *keys; ++keys)
+            QTest::keyClick(focused(), *keys);
+    }
+    void pressEnter()
+    {
         QTest::keyClick(focused(), Qt::Key_Return);
         QCoreApplication::processEvents(); // the entry is written back after the key
     }
-    QWidget* focused() const
+    void typeIntoCell(int column, int row, const std::string& keys)
     {
-        QWidget* widget = QApplication::focusWidget();
-        return widget ? widget : &grid();
+        clickCell(column, row);
+        typeKeys(keys.c_str());
+        pressEnter();
     }
+    QWidget* focused() const { return QApplication::focusWidget() ? QApplication::focusWidget() : &grid(); }
 
     void fillColumn(int column, const std::vector<std::string>& texts)
     {
