@@ -98,6 +98,7 @@ TEST_F(RegionDownload, Region2IsOneEraseTwoHundredFiftySixPagesAndSevenReads)
         {BlockErase, 1}, {PageProgram, 256}, {WriteEnable, 257}, {WriteDisable, 1}, {ReadData, 7}};
     for (const auto& [kind, expected] : counts)
         EXPECT_EQ(count(kind), expected) << "transfer kind " << static_cast<int>(kind);
+    EXPECT_EQ(rig.library.lastShape(ReadData).readBits, 4096u * 8) << "the last read ends at the region's end";
     // The data and the 39 zero pages past it, nothing outside the region.
     EXPECT_TRUE(rig.contentsMatch(regions[2]));
     EXPECT_EQ(rig.chip.contents()[0x5FFFFF], 0xFF);

@@ -107,7 +107,6 @@ inline FlashRegion bufferOf(std::uint32_t size)
 inline std::string repeatedLines(const std::string& value, std::size_t count)
 {
     std::string text;
-    text.reserve((value.size() + 2) * count);
     for (std::size_t i = 0; i < count; ++i)
         text += value + "\r\n";
     return text;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 const std::string kRegion2 = "1D LUTs and Matrices";
@@ -54,29 +56,31 @@ protected:
         rig.library.resetCounts();
     }
 
-    // Runs region 2 with the fault already planted; returns the run state.
-    FlashRig::Outcome faultedRun()
+    // For every transfer of a clean run in turn: plants a fault, runs region 2, lets
+    // `check` judge the outcome, then clears the fault and expects a clean run to restore
+    // the region. Stops at the first transfer that fails.
+    void sweep(const std::function<void(std::uint64_t transfer)>& plant,
+               const std::function<void(std::uint64_t transfer, const FlashRig::Outcome&)>& check)
     {
-        rig.observer.events.clear();
-        faultedRegions = regionsSelecting(2, 7);
-        const std::uint64_t start = rig.clock.nowMilliseconds();
-        FlashRig::Outcome state = rig.write(faultedRegions);
-        EXPECT_LT(rig.clock.nowMilliseconds() - start, 30'000u) << "a faulted run must end in bounded time";
-        return state;
-    }
+        for (std::uint64_t transfer = 1; transfer <= phases.size() && !HasFailure(); ++transfer) {
+            SCOPED_TRACE("transfer " + std::to_string(transfer));
+            plant(transfer);
+            rig.observer.events.clear();
+            faultedRegions = regionsSelecting(2, 7);
+            const std::uint64_t start = rig.clock.nowMilliseconds();
+            check(transfer, rig.write(faultedRegions));
+            EXPECT_LT(rig.clock.nowMilliseconds() - start, 30'000u) << "a faulted run must end in bounded time";
 
-    // After a fault: the adapter answers again, and a clean run restores the region.
-    void expectCleanRunRestores(std::uint64_t transfer)
-    {
-        rig.library.clearFaults();
-        rig.library.resetCounts();
-        rig.observer.events.clear();
-        rig.clock.advanceMicroseconds(1'000'000);
-        auto regions = regionsSelecting(2);
-        const auto state = rig.write(regions);
-        EXPECT_TRUE(state.ok) << "clean run after a fault at transfer " << transfer << ": " << state.errorText;
-        EXPECT_TRUE(rig.contentsMatch(regions[2])) << "after a fault at transfer " << transfer;
-        rig.library.resetCounts();
+            rig.library.clearFaults();
+            rig.library.resetCounts();
+            rig.observer.events.clear();
+            rig.clock.advanceMicroseconds(1'000'000);
+            auto regions = regionsSelecting(2);
+            const auto clean = rig.write(regions);
+            EXPECT_TRUE(clean.ok) << "clean run after the fault: " << clean.errorText;
+            EXPECT_TRUE(rig.contentsMatch(regions[2])) << "after the fault";
+            rig.library.resetCounts();
+        }
     }
 
     bool reportedSuccess() const
@@ -93,45 +97,36 @@ protected:
 
 TEST_F(FaultSweep, AdapterStoppingAtAnyTransferEndsWithThatPhasesMessage)
 {
-    for (std::uint64_t transfer = 1; transfer <= phases.size(); ++transfer) {
-        rig.library.stopAnsweringFromTransfer(transfer);
-        const auto state = faultedRun();
-        EXPECT_FALSE(state.ok) << "transfer " << transfer;
-        EXPECT_EQ(state.errorText, failureText(phases[transfer - 1])) << "transfer " << transfer;
-        EXPECT_FALSE(reportedSuccess()) << "transfer " << transfer;
-        const std::vector<std::string> tail(rig.observer.events.end() - 2, rig.observer.events.end());
-        EXPECT_EQ(tail, (std::vector<std::string>{"append error: Flash download completed unsuccessfully for " + kRegion2,
-                                                  "append error: Flash download completed unsuccessfully"}));
-        expectCleanRunRestores(transfer);
-        if (HasFailure())
-            return;
-    }
+    sweep([&](std::uint64_t transfer) { rig.library.stopAnsweringFromTransfer(transfer); },
+          [&](std::uint64_t transfer, const FlashRig::Outcome& outcome) {
+              EXPECT_FALSE(outcome.ok);
+              EXPECT_EQ(outcome.errorText, failureText(phases[transfer - 1]));
+              EXPECT_FALSE(reportedSuccess());
+              const std::vector<std::string> tail(rig.observer.events.end() - 2, rig.observer.events.end());
+              EXPECT_EQ(tail, (std::vector<std::string>{"append error: Flash download completed unsuccessfully for " + kRegion2,
+                                                        "append error: Flash download completed unsuccessfully"}));
+          });
 }
 
 TEST_F(FaultSweep, OneFailingTransferFailsOnlyWhereNothingRetries)
 {
     std::array<std::uint64_t, kTransferKindCount> seen{};
-    for (std::uint64_t transfer = 1; transfer <= phases.size(); ++transfer) {
-        const TransferKind kind = cleanLog[transfer - 1];
-        const std::uint64_t occurrence = ++seen[static_cast<std::size_t>(kind)];
-        const Phase phase = phases[transfer - 1];
-        // A status read that fails is simply read again; a page is written twice before
-        // it fails the region. Everything else fails at once.
-        const bool recovers = phase == Phase::Write || kind == TransferKind::ReadStatus;
-
-        rig.library.failTransfer(kind, occurrence);
-        const auto state = faultedRun();
-        if (recovers) {
-            EXPECT_TRUE(state.ok) << "transfer " << transfer << ": " << state.errorText;
-            EXPECT_TRUE(rig.contentsMatch(faultedRegions[2])) << "transfer " << transfer;
-        } else {
-            EXPECT_EQ(state.errorText, failureText(phase)) << "transfer " << transfer;
-            EXPECT_FALSE(reportedSuccess()) << "transfer " << transfer;
-        }
-        expectCleanRunRestores(transfer);
-        if (HasFailure())
-            return;
-    }
+    sweep([&](std::uint64_t transfer) {
+              const TransferKind kind = cleanLog[transfer - 1];
+              rig.library.failTransfer(kind, ++seen[static_cast<std::size_t>(kind)]);
+          },
+          [&](std::uint64_t transfer, const FlashRig::Outcome& outcome) {
+              // A status read that fails is simply read again; a page is written twice
+              // before it fails the region. Everything else fails at once.
+              const Phase phase = phases[transfer - 1];
+              if (phase == Phase::Write || cleanLog[transfer - 1] == TransferKind::ReadStatus) {
+                  EXPECT_TRUE(outcome.ok) << outcome.errorText;
+                  EXPECT_TRUE(rig.contentsMatch(faultedRegions[2]));
+              } else {
+                  EXPECT_EQ(outcome.errorText, failureText(phase));
+                  EXPECT_FALSE(reportedSuccess());
+              }
+          });
 }
 
 } // namespace

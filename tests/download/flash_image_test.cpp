@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 
 namespace {
 
@@ -54,52 +54,20 @@ std::array<FlashRegion, 3> filledRegions()
     return regions;
 }
 
-TEST(FlashImage, SelectedRegionsLieAtTheirAddressesAndTheRestIsErased)
+TEST(FlashImage, RegionsLieAtTheirAddressesTheRestIsErasedAndTheLayoutFollowsTheAddresses)
 {
-    std::array<FlashRegion, 3> regions = filledRegions();
-    regions[0].selected = regions[1].selected = false;
+    const std::array<FlashRegion, 3> regions = filledRegions();
     const Bytes image = composeFlashImage(regions);
     ASSERT_EQ(image.size(), 0x800000u);
-    EXPECT_EQ(image[0x5FFFFF], 0xFF);
-    EXPECT_EQ(image[0x600003], 0x40); // second word of the red first LUT: 64
-    EXPECT_TRUE(std::equal(regions[2].data.begin(), regions[2].data.end(), image.begin() + 0x600000));
-    EXPECT_EQ(image[0x610000], 0xFF);
-    EXPECT_EQ(image[0x700000], 0xFF);
-    EXPECT_EQ(flashLayoutText(regions), "0x600000:0x60ffff 1d_luts_and_matrices\r\n");
-
-    // The layout lists the regions in address order, not in region order.
-    regions[0].selected = regions[1].selected = true;
+    for (const FlashRegion& region : regions)
+        EXPECT_TRUE(std::equal(region.data.begin(), region.data.end(), image.begin() + region.start)) << region.name;
+    EXPECT_TRUE(std::all_of(image.begin() + 0x750000, image.end(), [](std::uint8_t b) { return b == 0xFF; }));
     EXPECT_EQ(flashLayoutText(regions), "0x000000:0x5fffff 3d_color_tables\r\n"
                                         "0x600000:0x60ffff 1d_luts_and_matrices\r\n"
                                         "0x700000:0x74ffff 3d_color_table_osd_images\r\n");
 }
 
-TEST(FlashImageInspection, ACompleteImageDecodesMatricesLutsTablesAndImages)
-{
-    const FlashImageInspection inspection = inspectFlashImage(composeFlashImage(filledRegions()));
-    EXPECT_TRUE(inspection.problems.empty()) << inspection.problems.front();
-    const CalibrationArea& calibration = inspection.calibration;
-    ASSERT_FALSE(calibration.erased);
-    EXPECT_EQ(calibration.firstLuts[1].length, 1024u);
-    EXPECT_EQ(calibration.firstLuts[1].first, 1);
-    EXPECT_EQ(calibration.firstLuts[1].last, 1023 * 64 + 1);
-    EXPECT_TRUE(calibration.firstLuts[1].monotonic);
-    EXPECT_EQ(calibration.secondLuts[2].length, 8192u);
-    EXPECT_EQ(calibration.secondLuts[2].last, 1023);
-    // 32767 units of 2 / 65535 and 16384 units: 0.9999847 and 0.5000076.
-    EXPECT_NEAR(calibration.nativeMatrix[0][0], -0.99998474, 1e-8);
-    EXPECT_NEAR(calibration.nativeMatrix[2][2], -0.99998474, 1e-8);
-    EXPECT_EQ(calibration.nativeMatrix[0][1], 0.0);
-    EXPECT_NEAR(calibration.d65Matrix[1][1], 0.50000763, 1e-8);
-
-    EXPECT_EQ(inspection.intactTables, 6u);
-    EXPECT_EQ(inspection.colorTables[0].firstEntry, (std::array<std::uint16_t, 3>{100, 100, 100}));
-    EXPECT_EQ(inspection.colorTables[5].lastEntry, (std::array<std::uint16_t, 3>{600, 600, 600}));
-    EXPECT_EQ(inspection.osd.imagesWithCleanGap, 14u);
-    EXPECT_TRUE(inspection.untouchedErased);
-}
-
-TEST(FlashImageInspection, WhatDoesNotDecodeIsListed)
+TEST(FlashImageInspection, DecodesMatricesLutsTablesAndImagesAndListsWhatDoesNotDecode)
 {
     std::array<FlashRegion, 3> regions = filledRegions();
     regions[0].data[0x100000 + 5 * 256 + 250] = 0x00;       // a filler of table 2
@@ -108,11 +76,29 @@ TEST(FlashImageInspection, WhatDoesNotDecodeIsListed)
     regions[2].data[0x1800 + 4 * 3 + 1] = 0x01;              // a matrix word with bits 16-23 set
     regions[1].data[3 * 20224 + 20100] = 0x01;               // inside the gap after image 4
     const FlashImageInspection inspection = inspectFlashImage(composeFlashImage(regions));
+
+    const CalibrationArea& calibration = inspection.calibration;
+    ASSERT_FALSE(calibration.erased);
+    EXPECT_EQ(calibration.firstLuts[1].length, 1024u);
+    EXPECT_EQ(calibration.firstLuts[1].first, 1);
+    EXPECT_EQ(calibration.firstLuts[1].last, 1023 * 64 + 1);
+    EXPECT_FALSE(calibration.firstLuts[1].monotonic);
+    EXPECT_EQ(calibration.firstLuts[1].firstDecrease, 20u);
+    EXPECT_TRUE(calibration.firstLuts[2].monotonic);
+    EXPECT_EQ(calibration.secondLuts[2].length, 8192u);
+    EXPECT_EQ(calibration.secondLuts[2].last, 1023);
+    // 32767 units of 2 / 65535 and 16384 units: 0.9999847 and 0.5000076.
+    EXPECT_NEAR(calibration.nativeMatrix[0][0], -0.99998474, 1e-8);
+    EXPECT_NEAR(calibration.nativeMatrix[2][2], -0.99998474, 1e-8);
+    EXPECT_EQ(calibration.nativeMatrix[0][1], 0.0);
+    EXPECT_NEAR(calibration.d65Matrix[1][1], 0.50000763, 1e-8);
+
     EXPECT_EQ(inspection.intactTables, 5u);
     EXPECT_EQ(inspection.colorTables[1].damagedRows, 1u);
-    EXPECT_FALSE(inspection.calibration.firstLuts[1].monotonic);
-    EXPECT_EQ(inspection.calibration.firstLuts[1].firstDecrease, 20u);
+    EXPECT_EQ(inspection.colorTables[0].firstEntry, (std::array<std::uint16_t, 3>{100, 100, 100}));
+    EXPECT_EQ(inspection.colorTables[5].lastEntry, (std::array<std::uint16_t, 3>{600, 600, 600}));
     EXPECT_EQ(inspection.osd.imagesWithCleanGap, 13u);
+    EXPECT_TRUE(inspection.untouchedErased);
     EXPECT_EQ(inspection.problems, (std::vector<std::string>{
                                        "second 1D LUT Green: 1 words have bits above the 10-bit value set",
                                        "matrix coefficient 4: bits 16 to 30 are not zero",
