@@ -10,19 +10,28 @@
 
 namespace {
 
-// A complete store as an installation leaves it.
-StoreFileText completeStore()
+// The multi-string 0, 16, 32 as a 5.00 file holds it (UTF-16LE).
+const std::string kMultiStringSteps = "\"steps\"=hex(7):30,00,00,00,31,00,36,00,00,00,33,00,32,00,00,00,00,00";
+
+// The keys whose absence fails the load. (The base key always opens while any key below it exists.)
+StoreFileText requiredKeys()
 {
     StoreFileText store;
     store.key("").value("install directory", "/opt/chromix");
-    store.key("Matrix").value("Current", "/opt/chromix/cal/matrix.txt").value("Current Valid", "true")
-        .value("Default", "/opt/chromix/cal/default_matrix.txt");
     store.key("First1D\\Default").value("Red", "/f/r.txt").value("Green", "/f/g.txt").value("Blue", "/f/b.txt");
     store.key("Second1D\\Default").value("Red", "/d/r.txt").value("Green", "/d/g.txt").value("Blue", "/d/b.txt");
     store.key("Second1D\\Current").value("Red", "/c/r.txt").value("Green", "/c/g.txt").value("Blue", "/c/b.txt")
         .value("ValidRed", "true").value("ValidGreen", "FALSE").value("ValidBlue", "yes");
-    // The multi-string 0, 16, 32 as a 5.00 file holds it (UTF-16LE).
-    store.key("StepWedge").line("\"steps\"=hex(7):30,00,00,00,31,00,36,00,00,00,33,00,32,00,00,00,00,00");
+    store.key("StepWedge").line(kMultiStringSteps);
+    return store;
+}
+
+// A complete store as an installation leaves it: the required keys, the matrix and the catalogue.
+StoreFileText completeStore()
+{
+    StoreFileText store = requiredKeys();
+    store.key("Matrix").value("Current", "/opt/chromix/cal/matrix.txt").value("Current Valid", "true")
+        .value("Default", "/opt/chromix/cal/default_matrix.txt");
     store.key("ColorTable\\Display Type").value("Velvane Orlam LED Projector", "Orlam").value("description", "All types");
     store.key("ColorTable\\Display Type\\Aster").value("description", "An LCD");
     store.key("ColorTable\\Display Type\\Orlam").value("description", "The projector");
@@ -95,36 +104,28 @@ TEST_F(SettingsTest, ValueOf260BytesIsReadAndLongerCountsAsMissing)
     EXPECT_FALSE(load(text));
     EXPECT_EQ(settings->installDirectory, std::string(259, 'a'));
     EXPECT_TRUE(settings->matrixDefault.empty());
-    std::string out;
-    EXPECT_FALSE(settings->getMatrixDefault(out));
 }
 
 TEST_F(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
 {
-    // Keys whose absence is tolerated: "Matrix" and "ColorTable\Display Type". (The base key
-    // always opens while any key below it exists.)
-    StoreFileText tolerated;
-    tolerated.key("").value("install directory", "/opt/chromix");
-    tolerated.key("First1D\\Default").value("Red", "r").value("Green", "g").value("Blue", "b");
-    tolerated.key("Second1D\\Default").value("Red", "r").value("Green", "g").value("Blue", "b");
-    tolerated.key("Second1D\\Current").value("Red", "r").value("Green", "g").value("Blue", "b")
-        .value("ValidRed", "false").value("ValidGreen", "false").value("ValidBlue", "false");
-    tolerated.key("StepWedge").value("steps", "0~255");
-    EXPECT_TRUE(load(tolerated.text()));
+    // Keys whose absence is tolerated: "Matrix" and "ColorTable\Display Type".
+    const StoreFileText required = requiredKeys();
+    EXPECT_TRUE(load(required.text()));
     EXPECT_TRUE(settings->matrixCurrent.empty());
     EXPECT_TRUE(settings->displayType.empty());
     bool valid = true;
     EXPECT_FALSE(settings->getMatrixCurrentValid(valid)) << "an empty flag is not known";
 
     // A missing value inside a key that opens fails the load, the other values still read.
-    StoreFileText withMatrix = tolerated;
+    StoreFileText withMatrix = required;
     withMatrix.key("Matrix").value("Current", "/m.txt");
     EXPECT_FALSE(load(withMatrix.text()));
     EXPECT_EQ(settings->matrixCurrent, "/m.txt");
 
-    // A missing LUT key fails the load; the plain step list gets one separator at its end.
-    EXPECT_FALSE(load(replaced(tolerated.text(), "\\First1D\\Default]", "\\Elsewhere]")));
-    EXPECT_EQ(settings->stepList, "0~255~");
+    // A missing LUT key fails the load; a plain step list gets one separator at its end.
+    const std::string plainSteps = replaced(required.text(), kMultiStringSteps, "\"steps\"=\"0~16~32\"");
+    EXPECT_FALSE(load(replaced(plainSteps, "\\First1D\\Default]", "\\Elsewhere]")));
+    EXPECT_EQ(settings->stepList, "0~16~32~");
 
     // A missing step wedge key stops the load before the display type and its tree.
     EXPECT_FALSE(load(replaced(completeStore().text(), "\\StepWedge]", "\\Elsewhere]"), true));

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <iterator>
 #include <string>
 
 #include <sys/resource.h>
@@ -17,13 +18,7 @@ namespace {
 
 class KeyFile : public ::testing::Test {
 protected:
-    std::size_t entriesInDir() const
-    {
-        std::size_t count = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path()))
-            ++count;
-        return count;
-    }
+    auto entriesInDir() const { return std::distance(std::filesystem::directory_iterator(dir.path()), {}); }
 
     TempDir dir;
     const std::filesystem::path file = dir / "data.txt";
@@ -49,7 +44,7 @@ TEST_F(KeyFile, RoundTripKeepsSectionsInWriteOrderWithCrLf)
     EXPECT_EQ(value, std::string(250, 'a') + "bbbbb") << "values are read up to 255 characters";
     EXPECT_FALSE(keyfile::readValue(file, "PARAMETERS", "CLIP_BRIGHT_REGION", value));
     EXPECT_EQ(value, std::string(250, 'a') + "bbbbb") << "a missing key leaves the output alone";
-    EXPECT_EQ(entriesInDir(), 1u) << "no temporary or lock file is left behind";
+    EXPECT_EQ(entriesInDir(), 1) << "no temporary or lock file is left behind";
 }
 
 TEST(KeyFileText, WritingKeepsEveryOtherLineInPlace)
@@ -139,7 +134,7 @@ TEST_F(KeyFile, FailedOrRefusedWritesLeaveTheFileAsItWas)
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_FALSE(written);
     EXPECT_EQ(readFile(file), original);
-    EXPECT_EQ(entriesInDir(), 1u) << "the temporary file is removed";
+    EXPECT_EQ(entriesInDir(), 1) << "the temporary file is removed";
 
     EXPECT_FALSE(keyfile::writeValue(dir / "no such folder" / "data.txt", "DATA", "A", "1"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no such folder"));

@@ -26,8 +26,6 @@ const std::pair<double, const char*> kGeneralCases[] = {
     {999999.5, "1e+006"}, // rounding carries into the exponent form
     {9.999995e-5, "0.0001"}, // ... and out of it
     {-0.0, "-0"},
-    {-kInf, "-inf"},
-    {std::numeric_limits<double>::quiet_NaN(), "nan"},
 };
 
 // Value, width, precision, text.

@@ -175,28 +175,19 @@ TEST(RegistryFileEdit, ChangesOnlyTheLinesOfTheValuesItSets)
     }));
 }
 
-TEST(RegistryFileEdit, MultiStringIsWrappedLikeRegedit)
+TEST(RegistryFileEdit, LongHexValuesAreWrappedLikeRegedit)
 {
-    const std::vector<std::string> steps = {"0", "16", "32", "48", "64", "80", "96", "112", "128",
-                                            "144", "160", "176", "192", "208", "224", "240", "255"};
-    std::string narrow;
-    for (const std::string& step : steps)
-        narrow += step + '\0';
-    RegistryFile version5 = RegistryFile::empty();
-    version5.setMultiString(kKey, "steps", steps);
-    // 122 UTF-16 bytes of three characters each need continued lines of at most 80 characters.
-    const std::string text = version5.serialize();
-    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
-    EXPECT_EQ(parsed(text).valueBytes(kKey, "steps"), narrow + '\0');
-
-    RegistryFile version4 = parsed("REGEDIT4\r\n");
-    version4.setMultiString(kKey, "steps", {"0", "16", "32"});
-    EXPECT_EQ(version4.serialize(), crlfLines({"REGEDIT4", "", "[" + kKey + "]", R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)", ""}));
-    EXPECT_EQ(parsed(version4.serialize()).valueBytes(kKey, "steps"), "0\0" "16\0" "32\0" "\0"s) << "REGEDIT4 texts are bytes, not UTF-16";
+    // A line break makes the text hex(1): 126 UTF-16 bytes of three characters each.
+    const std::string text = std::string(30, 'a') + "\r\n" + std::string(30, 'b');
+    RegistryFile file = RegistryFile::empty();
+    file.setString(kKey, "multi", text);
+    const std::string serialized = file.serialize();
+    for (std::size_t start = 0, end; (end = serialized.find("\r\n", start)) != std::string::npos; start = end + 2)
+        EXPECT_LE(end - start, 80u) << serialized.substr(start, end - start);
+    EXPECT_EQ(parsed(serialized).valueBytes(kKey, "multi"), text + '\0');
 }
 
-TEST(RegistryFileEncoding, Utf16FileIsReadAndWrittenBackAsUtf16)
+TEST(RegistryFileEncoding, FilesAreWrittenBackInTheEncodingTheyWereReadIn)
 {
     const std::string head = "\xFF\xFE" + utf16Ascii(crlfLines({"Windows Registry Editor Version 5.00", "", "[" + kKey + "]"}));
     const std::string valueLine = utf16Ascii("\"p\"=\"M") + "\xFC\0"s + utf16Ascii("\"\r\n"); // "p"="Mü", ü = U+00FC
@@ -207,13 +198,18 @@ TEST(RegistryFileEncoding, Utf16FileIsReadAndWrittenBackAsUtf16)
     file.setString(kKey, "q", "\xC3\xA9\xF0\x9F\x98\x80"); // U+00E9, U+1F600 (surrogates D83D DE00)
     EXPECT_EQ(file.serialize(), head + valueLine + utf16Ascii("\"q\"=\"") + "\xE9\0\x3D\xD8\x00\xDE"s + utf16Ascii("\"\r\n"));
     EXPECT_EQ(parsed(file.serialize()).valueBytes(kKey, "q"), "\xC3\xA9\xF0\x9F\x98\x80\0"s);
-}
 
-TEST(RegistryFileEncoding, Utf8BomAndLineFeedsAreAccepted)
-{
-    RegistryFile file = parsed("\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[" + kKey + "]\n\"a\"=\"1\"\n");
+    // UTF-8 with a byte order mark and bare line feeds: the mark stays, lines end in CR LF.
+    file = parsed("\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[" + kKey + "]\n\"a\"=\"1\"\n");
     EXPECT_EQ(file.valueBytes(kKey, "a"), "1\0"s);
     EXPECT_EQ(file.serialize(), "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n[" + kKey + "]\r\n\"a\"=\"1\"\r\n");
+
+    // REGEDIT4: texts are bytes, not UTF-16, and the header stays.
+    const std::string steps = R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)";
+    file = parsed(crlfLines({"REGEDIT4", "", "[" + kKey + "]", steps}));
+    EXPECT_EQ(file.valueBytes(kKey, "steps"), "0\0" "16\0" "32\0" "\0"s);
+    file.setString(kKey, "a", "1");
+    EXPECT_EQ(file.serialize(), crlfLines({"REGEDIT4", "", "[" + kKey + "]", steps, R"("a"="1")"}));
 }
 
 } // namespace
