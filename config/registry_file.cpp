@@ -18,7 +18,6 @@ constexpr std::size_t kMaxKeyDepth = 512;
 // Registry value types whose data is text (string, expandable string, multi-string).
 constexpr unsigned long kTextTypes[] = {1, 2, 7};
 constexpr unsigned long kStringType = 1;
-constexpr unsigned long kMultiStringType = 7;
 
 char upperAscii(char c)
 {
@@ -325,17 +324,6 @@ void RegistryFile::setString(std::string_view keyPath, std::string_view valueNam
     std::string narrow(data);
     narrow += '\0';
     setValueLines(keyPath, valueName, hexValueLines(valueName, kStringType, textBytes(narrow)));
-}
-
-void RegistryFile::setMultiString(std::string_view keyPath, std::string_view valueName, const std::vector<std::string>& texts)
-{
-    std::string narrow;
-    for (const std::string& text : texts) {
-        narrow += text;
-        narrow += '\0';
-    }
-    narrow += '\0';
-    setValueLines(keyPath, valueName, hexValueLines(valueName, kMultiStringType, textBytes(narrow)));
 }
 
 void RegistryFile::createKey(std::string_view keyPath)

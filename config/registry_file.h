@@ -38,9 +38,6 @@ public:
     // Adds an empty section for the key when the key does not exist yet.
     void createKey(std::string_view keyPath);
 
-    // Sets a multi-string value (hex(7)) from its texts.
-    void setMultiString(std::string_view keyPath, std::string_view valueName, const std::vector<std::string>& texts);
-
 private:
     enum class Encoding { Utf8, Utf8WithBom, Utf16 };
     struct Value {
