@@ -22,7 +22,7 @@ protected:
     CalibrationSettings settings{store};
 };
 
-TEST_F(DownloadSelectionTest, NewIsOfferedAndChosenOnlyWhereTheValidityFlagsAreTrue)
+TEST_F(DownloadSelectionTest, NewIsOfferedAndChosenOnlyWhereTheValidityFlagsAreTrueOnEachSelection)
 {
     const struct {
         const char *matrix, *red, *green, *blue;
@@ -46,25 +46,16 @@ TEST_F(DownloadSelectionTest, NewIsOfferedAndChosenOnlyWhereTheValidityFlagsAreT
         selection.chooseLinearityNew(true);
         EXPECT_EQ(selection.choice().usePrimaryNew, c.primaryNew);
         EXPECT_EQ(selection.choice().useLinearityNew, c.linearityNew);
+
+        // Each selection takes the matrix flag again and resets the options; the linearity
+        // flags were taken once, when the selection was made.
+        setFlags(c.primaryNew ? "false" : "true", "", "", "");
+        selection.selectNode("Type", "Other", false);
+        EXPECT_EQ(selection.primary().newEnabled, !c.primaryNew);
+        EXPECT_EQ(selection.linearity().newEnabled, c.linearityNew);
+        EXPECT_TRUE(selection.primary().defaultChecked && selection.linearity().defaultChecked);
+        EXPECT_FALSE(selection.choice().usePrimaryNew || selection.choice().useLinearityNew);
     }
-}
-
-TEST_F(DownloadSelectionTest, EachSelectionTakesTheMatrixFlagAgainAndResetsTheOptions)
-{
-    DownloadSelection selection(settings);
-    selection.selectNode("Type", "Set", false);
-    EXPECT_FALSE(selection.primary().newEnabled);
-    // The linearity flags were taken once, when the selection was made.
-    setFlags("true", "false", "false", "false");
-    selection.selectNode("Type", "Other", false);
-    EXPECT_TRUE(selection.primary().newEnabled);
-    EXPECT_TRUE(selection.linearity().newEnabled);
-
-    selection.choosePrimaryNew(true);
-    EXPECT_TRUE(selection.choice().usePrimaryNew);
-    selection.selectNode("Type", "Set", false);
-    EXPECT_TRUE(selection.primary().defaultChecked);
-    EXPECT_FALSE(selection.choice().usePrimaryNew);
 }
 
 TEST_F(DownloadSelectionTest, DownloadNeedsATableSetACheckedBoxAndNoActiveRun)
