@@ -104,15 +104,14 @@ inline std::vector<std::string> compressedHighlights()
     return texts;
 }
 
-// A normal-mode linearity data file with each value in all three columns.
-inline constexpr const char* kParametersOff = "VERSION=1.00\r\nVERIFICATION_CHECK_BOX=OFF\r\nVERIFICATION_STEP=0\r\n"
-                                              "NOISE_REDUCTION=OFF\r\nBRIGHT_REGION_CORRECTION=OFF\r\nCLIP_BRIGHT_REGION=OFF\r\n";
-inline std::string dataFileText(const std::vector<std::string>& values, const std::string& parameters = kParametersOff)
+// A normal-mode linearity data file with each value in all three columns, every option OFF.
+inline std::string dataFileText(const std::vector<std::string>& values)
 {
     std::string text = "[DATA]\r\n";
     for (std::size_t i = 0; i < values.size(); ++i)
         text += "MEASURED_DATA_" + std::to_string(i + 1) + "=" + values[i] + ", " + values[i] + ", " + values[i] + "\r\n";
-    return text + "[PARAMETERS]\r\n" + parameters;
+    return text + "[PARAMETERS]\r\nVERSION=1.00\r\nVERIFICATION_CHECK_BOX=OFF\r\nVERIFICATION_STEP=0\r\n"
+                  "NOISE_REDUCTION=OFF\r\nBRIGHT_REGION_CORRECTION=OFF\r\nCLIP_BRIGHT_REGION=OFF\r\n";
 }
 
 inline std::string replaced(std::string text, const std::string& from, const std::string& to)

@@ -32,10 +32,8 @@ TEST(MeasurementSetTest, AGridOfNumbersValidatesWithBlackSubtracted)
 
     const KeyedTable<double>& red = set.workingTable().measuredY(Channel::Red);
     EXPECT_EQ(red.valueOr(1, -1), 0.0001); // whatever black level was typed
-    EXPECT_EQ(red.valueOr(2, -1), 2.0);
     EXPECT_EQ(red.valueOr(3, -1), 0.005);  // equal to black
     EXPECT_EQ(red.valueOr(4, -1), 0.005);  // below black
-    EXPECT_EQ(red.valueOr(6, -1), 100.0);
     EXPECT_FALSE(set.workingTable().isPresent(Channel::Green, 3));
     // The untouched blue column reads 0.000 everywhere: entered, all at the black level.
     EXPECT_EQ(set.workingTable().measuredY(Channel::Blue).valueOr(6, -1), 0.005);
