@@ -1,6 +1,6 @@
 #pragma once
 
-// A settings store file as an installation leaves it, for the window tests.
+// A settings store file with every key the settings need to load, for the window tests.
 
 #include "config/registry_file_store.h"
 
@@ -16,6 +16,7 @@ struct StoreContents {
 
 inline void writeSettingsStore(const std::filesystem::path& file, const StoreContents& contents = {})
 {
+    std::filesystem::remove(file); // a fresh store, also when a test writes it again
     RegistryFileStore store(file);
     const auto set = [&store](std::string_view key, std::string_view name, std::string_view value) {
         store.createKey(key)->setString(name, value);
@@ -32,5 +33,4 @@ inline void writeSettingsStore(const std::filesystem::path& file, const StoreCon
     }
     if (contents.withStepWedgeKey)
         set("StepWedge", "steps", contents.steps);
-    set("ColorTable\\Display Type", "Velvane Orlam LED Projector", "Cinema");
 }

@@ -30,16 +30,19 @@ QString folder(const TempDir& dir) { return QString::fromStdString(dir.path().st
 
 bool processExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
 
-// The whole chain with real processes: the program found in the first folder that holds it,
-// one display at a time, and none left after the launcher has gone.
-TEST(SystemShell, LauncherStartsTheDisplayOnceAndEndsItWhenItGoes)
+// The whole chain with real processes: each program found in the first folder that holds
+// it as a program, one display at a time, a message for what cannot be started or opened,
+// and no program left after the launcher has gone.
+TEST(SystemShell, LauncherStartsEachProgramOnceSaysWhatIsMissingAndEndsThemWhenItGoes)
 {
     TempDir workingDir;
     TempDir besideLauncher;
     const std::string pids = (workingDir / "pids").string();
     const fs::path download = workingDir / "download";
+    const fs::path calibration = workingDir / "calibration";
     writeScript(workingDir / "Patchora", "echo $$ >> '" + pids + "'\nexec sleep 60");
     writeScript(besideLauncher / "Patchora", "echo beside >> '" + pids + "'");
+    writeFile(workingDir / "Flashbey", "not a program");
     writeScript(besideLauncher / "Flashbey", "touch '" + download.string() + "'");
     SystemShell shell({folder(workingDir), folder(besideLauncher)});
     RecordingPresenter messages;
@@ -49,7 +52,16 @@ TEST(SystemShell, LauncherStartsTheDisplayOnceAndEndsItWhenItGoes)
 
     clickControl(*launcher, "startDisplay");
     clickControl(*launcher, "startDownload");
-    QTRY_VERIFY_WITH_TIMEOUT(fs::exists(download) && !readFile(pids).empty(), 5000);
+    clickControl(*launcher, "linearityCalibration");
+    clickControl(*launcher, "startCalibration");
+    clickControl(*launcher, "help");
+    const QString folders = folder(workingDir) + " or " + folder(besideLauncher);
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(messages.messages[0].text, QStringLiteral("Unable to start Ramvel: no program file \"Ramvel\" in %1.").arg(folders));
+    EXPECT_EQ(messages.messages[1].text, QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in %1.").arg(folders));
+    writeScript(besideLauncher / "Ramvel", "touch '" + calibration.string() + "'");
+    clickControl(*launcher, "startCalibration");
+    QTRY_VERIFY_WITH_TIMEOUT(fs::exists(download) && fs::exists(calibration) && !readFile(pids).empty(), 5000);
     clickControl(*launcher, "startDisplay");
     QTest::qWait(200);
     const std::string started = readFile(pids);
@@ -60,20 +72,7 @@ TEST(SystemShell, LauncherStartsTheDisplayOnceAndEndsItWhenItGoes)
 
     launcher.reset();
     EXPECT_FALSE(processExists(display));
-    EXPECT_TRUE(messages.messages.empty());
-}
-
-TEST(SystemShell, AMissingProgramOrHelpFileSaysWhereItWasLookedFor)
-{
-    TempDir first;
-    TempDir second;
-    writeFile(first / "Flashbey", "not a program");
-    SystemShell shell({folder(first), folder(second)});
-    QString error;
-    EXPECT_EQ(shell.startProgram(QStringLiteral("Flashbey"), error), nullptr);
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Unable to start Flashbey: no program file \"Flashbey\" in %1").arg(folder(first)))) << error.toStdString();
-    EXPECT_FALSE(shell.openDocument(QStringLiteral("Chromix_Processor.chm"), error));
-    EXPECT_EQ(error, QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in %1 or %2.").arg(folder(first), folder(second)));
+    EXPECT_EQ(messages.messages.size(), 2u);
 }
 
 } // namespace

@@ -4,28 +4,8 @@
 
 namespace {
 
-// The window tests walk the list with the buttons; these cover what the field cannot type.
-TEST(StepNavigator, BelowTheListNextCountsUpAndPreviousJumpsToTheFirstStep)
-{
-    StepNavigator navigator;
-    navigator.reset(21);
-    EXPECT_EQ(navigator.colourSelection(), ColourSelection::Red);
-    navigator.goPrevious();
-    EXPECT_EQ(navigator.currentStep(), 1);
-    navigator.goTo(-5);
-    navigator.goNext();
-    EXPECT_EQ(navigator.stepEntry(), -4);
-    navigator.goPrevious();
-    EXPECT_EQ(navigator.currentStep(), 1);
-
-    // Without a valid number the previous entry shows again.
-    navigator.goTo(9);
-    navigator.goPrevious();
-    navigator.goTo(std::nullopt);
-    EXPECT_EQ(navigator.currentStep(), 8);
-    EXPECT_EQ(navigator.stepEntry(), 8);
-}
-
+// The window tests walk the list with the buttons and the field; this covers what the field
+// cannot type.
 TEST(StepNavigator, StepsAtTheEndsOfTheIntegerRangeDoNotWrap)
 {
     StepNavigator navigator;
