@@ -13,6 +13,15 @@ inline FieldTexts bt709FieldTexts()
     return {{{"0.64", "0.33", "0.2126"}, {"0.30", "0.60", "0.7152"}, {"0.15", "0.06", "0.0722"}}};
 }
 
+// A primary data file of the BT.709 primaries in another luminance scale.
+inline std::string primaryDataFileText(const std::string& red = "0.64, 0.33, 21.26", const std::string& version = "1.00",
+                                       const std::string& displayType = "RGB_LED_DISPLAY")
+{
+    return "[DATA]\r\nMEASURED_DATA_RED=" + red + "\r\nMEASURED_DATA_GREEN=0.30, 0.60, 71.52\r\n" +
+           "MEASURED_DATA_BLUE=0.15, 0.06, 7.22\r\n[PARAMETERS]\r\nVERSION=" + version +
+           "\r\nDISPLAY_TYPE=" + displayType + "\r\n";
+}
+
 // The matrix file of those primaries on an RGB LED display.
 inline constexpr const char* kRgbLedMatrixFile = "1 0 0\r\n0 1 0\r\n0 0 1\r\n"
                                                  "1.34723 -0.389109 0.0128668\r\n"

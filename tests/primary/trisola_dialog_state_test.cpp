@@ -8,27 +8,25 @@
 
 #include <filesystem>
 #include <optional>
+#include <tuple>
 
 namespace {
 
+// The window's tests cover the fresh dialog, Clear, unreadable settings and a plain Save.
 class TrisolaDialogStateTest : public ::testing::Test {
 protected:
-    TrisolaDialogStateTest()
-    {
-        std::filesystem::create_directory(dir / "Diagnostics");
-        useStore(dir.path().string(), matrixFile, "true");
-    }
+    TrisolaDialogStateTest() { std::filesystem::create_directory(dir / "Diagnostics"); }
 
     // A fresh dialog on a fresh store, as when the tool starts.
-    void useStore(const std::string& installDirectory, const std::string& matrixPath, const char* currentValid)
+    void useStore(const std::string& matrixPath, const char* currentValid)
     {
-        writeFile(dir / "registry.reg", primaryStoreText(installDirectory, matrixPath, currentValid));
+        writeFile(dir / "registry.reg", primaryStoreText(dir.path().string(), matrixPath, currentValid));
         dialog.reset();
         settings.emplace(store);
         dialog.emplace(*settings);
         dialog->initialise();
     }
-    bool applyAndSave(const FieldTexts& texts = bt709FieldTexts())
+    bool applyAndSave(const FieldTexts& texts)
     {
         dialog->setFieldTexts(texts);
         dialog->apply();
@@ -56,28 +54,9 @@ protected:
     std::optional<TrisolaDialogState> dialog;
 };
 
-TEST_F(TrisolaDialogStateTest, StartsWithZerosRgbLedAndSaveDisabledAndClearsOnePrimary)
-{
-    EXPECT_EQ(dialog->fieldTexts()[2].luminance, "0");
-    EXPECT_EQ(dialog->displayType(), DisplayType::RgbLed);
-    EXPECT_FALSE(dialog->save());
-
-    dialog->setFieldTexts(bt709FieldTexts());
-    dialog->clearPrimary(Channel::Green);
-    const FieldTexts& texts = dialog->fieldTexts();
-    EXPECT_EQ(texts[0].x + "|" + texts[1].x + texts[1].y + texts[1].luminance + "|" + texts[2].luminance,
-              "0.64|000|0.0722");
-
-    RegistryFileStore missing(dir / "no_store.reg");
-    CalibrationSettings unread(missing);
-    TrisolaDialogState unconfigured(unread);
-    unconfigured.initialise();
-    EXPECT_EQ(unconfigured.status().text, "Unable to get needed registry values, please reinstall program.");
-}
-
 TEST_F(TrisolaDialogStateTest, SaveWritesTheLastComputedMatricesAndEndsTheDialog)
 {
-    useStore(dir.path().string(), matrixFile, "false");
+    useStore(matrixFile, "false");
     writeFile(matrixFile, std::string(1000, 'x'));
     dialog->setFieldTexts(bt709FieldTexts());
     ASSERT_TRUE(dialog->apply());
@@ -93,42 +72,28 @@ TEST_F(TrisolaDialogStateTest, SaveWritesTheLastComputedMatricesAndEndsTheDialog
     std::filesystem::remove(matrixFile);
     EXPECT_FALSE(dialog->save());
     EXPECT_FALSE(std::filesystem::exists(matrixFile));
-
-    // Without an install directory there are no diagnostics.
-    useStore("", matrixFile, "false");
-    std::filesystem::remove(diagnosticsFile);
-    ASSERT_TRUE(applyAndSave()) << dialog->status().text;
-    EXPECT_EQ(storedCurrentValid(), "true");
-    EXPECT_FALSE(std::filesystem::exists(diagnosticsFile));
 }
 
-TEST_F(TrisolaDialogStateTest, SaveRefusesWhenNoApplyComputedMatrices)
+TEST_F(TrisolaDialogStateTest, FailedSavesKeepTheDialogOpenAndTheFlagInStepWithTheFile)
 {
-    EXPECT_FALSE(applyAndSave(undefinedBlue()));
-    EXPECT_EQ(dialog->status().text, "No calibration matrices to save - press Apply with valid measured values first.");
-    EXPECT_FALSE(std::filesystem::exists(matrixFile));
-    EXPECT_EQ(storedCurrentValid(), "true");
-    dialog->clearStatus();
-    EXPECT_EQ(dialog->status().text, "");
-    EXPECT_FALSE(dialog->status().error);
-}
-
-TEST_F(TrisolaDialogStateTest, SaveFailuresKeepTheDialogOpenAndTheFlagInStepWithTheFile)
-{
-    for (const std::string& path : {(dir / "missing" / "m.txt").string(), std::string()}) {
-        useStore(dir.path().string(), path, "true");
-        EXPECT_FALSE(applyAndSave()) << path;
-        EXPECT_EQ(dialog->status().text, "Unable to open the matrix file for writing");
-        EXPECT_EQ(storedCurrentValid(), "true");
+    const std::tuple<FieldTexts, std::string, const char*, const char*> cases[]{
+        // No Apply has computed matrices yet: nothing to write.
+        {undefinedBlue(), matrixFile, "No calibration matrices to save - press Apply with valid measured values first.",
+         "true"},
+        {bt709FieldTexts(), (dir / "missing" / "m.txt").string(), "Unable to open the matrix file for writing", "true"},
+        {bt709FieldTexts(), "/dev/full", "Error during writing of the matrix file", "false"}};
+    for (const auto& [texts, matrixPath, message, currentValid] : cases) {
+        SCOPED_TRACE(matrixPath);
+        if (matrixPath == "/dev/full" && !std::filesystem::exists(matrixPath))
+            continue;
+        useStore(matrixPath, "true");
+        EXPECT_FALSE(applyAndSave(texts));
+        EXPECT_EQ(dialog->status().text, message);
+        EXPECT_EQ(storedCurrentValid(), currentValid);
+        EXPECT_FALSE(dialog->finished());
+        EXPECT_FALSE(std::filesystem::exists(diagnosticsFile));
     }
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full here";
-    useStore(dir.path().string(), "/dev/full", "true");
-    EXPECT_FALSE(applyAndSave());
-    EXPECT_EQ(dialog->status().text, "Error during writing of the matrix file");
-    EXPECT_EQ(storedCurrentValid(), "false");
-    EXPECT_FALSE(std::filesystem::exists(diagnosticsFile));
-    EXPECT_FALSE(dialog->finished());
+    EXPECT_FALSE(std::filesystem::exists(matrixFile));
 }
 
 } // namespace
