@@ -34,8 +34,6 @@ TEST_F(DownloadCommand, WritesTheSameBytesAsTheImageCommandBuilds)
     ASSERT_EQ(run(kCalibrationValues), kExitSuccess) << err.str();
     EXPECT_EQ(err.str(), "");
     const std::string text = out.str();
-    EXPECT_EQ(text.rfind("Adapter: simulated processor, flash image ", 0), 0u);
-    EXPECT_NE(text.find("\nSimulated Chromix Processor\n"), std::string::npos);
     EXPECT_NE(text.find("\nWriting Flash for 1D LUTs and Matrices ... 6356992 Bytes\n"), std::string::npos)
         << "the last page's count closes the writing phase";
     EXPECT_EQ(text.find("Writing Flash for 1D LUTs and Matrices ... 6291712 Bytes"), std::string::npos)
@@ -44,13 +42,12 @@ TEST_F(DownloadCommand, WritesTheSameBytesAsTheImageCommandBuilds)
     EXPECT_TRUE(fs::exists(installation / "Diagnostics" / "download_parameters.txt"));
 
     TempDir work;
-    CommandArguments imageArgs = kCalibrationValues;
-    imageArgs.insert(imageArgs.end(), {"-o", (work / "expected.bin").string()});
-    ASSERT_EQ(runImageCommand(imageArgs, out, err), kExitSuccess) << err.str();
+    ASSERT_EQ(runImageCommand({"--calibration-values", "-o", (work / "expected.bin").string()}, out, err), kExitSuccess)
+        << err.str();
     EXPECT_TRUE(readFile(installation / "processor_flash.bin") == readFile(work / "expected.bin"));
 }
 
-TEST_F(DownloadCommand, AFailedRunEndsWithItsErrorAndLeavesTheFlashAlone)
+TEST_F(DownloadCommand, FailuresEndWithTheirMessageAndLeaveTheFlashAlone)
 {
     const fs::path matrix = installation / "default_matrix.txt";
     fs::rename(matrix, installation / "moved_matrix.txt");
@@ -65,13 +62,8 @@ TEST_F(DownloadCommand, AFailedRunEndsWithItsErrorAndLeavesTheFlashAlone)
     ::setenv("CHROMIX_SPI_ADAPTER", "none", 1);
     EXPECT_EQ(run(kCalibrationValues), kExitFailure);
     EXPECT_EQ(err.str(), "No device connection\n");
-}
 
-TEST_F(DownloadCommand, RefusesBadWords)
-{
-    CommandArguments args = kCalibrationValues;
-    args.insert(args.end(), {"--pause-ms", "-5"});
-    EXPECT_EQ(run(args), kExitUsage);
+    EXPECT_EQ(run({"--calibration-values", "--pause-ms", "-5"}), kExitUsage);
     EXPECT_NE(err.str().find("--pause-ms takes a number of milliseconds"), std::string::npos);
     EXPECT_EQ(run({"--calibration-values", "extra"}), kExitUsage);
 }
