@@ -55,6 +55,8 @@ void LinearityCalibration::apply()
     applyEnabled_ = false;
     status_.clearStatus();
     gammaLabelsEnabled_ = true;
+    // Gammas of earlier tables must not stay on screen when this Apply computes none.
+    showUnknownGammas();
     adviseCorrections();
     updateTargetLabels();
     applyEnabled_ = true;
@@ -214,6 +216,14 @@ void LinearityCalibration::showGammaLabels()
     const double average = (gammas_[0] + gammas_[1] + gammas_[2]) / 3.0;
     gammaLabels_ = {gammaText("Average", average), gammaText("Red", gammas_[0]), gammaText("Green", gammas_[1]),
                     gammaText("Blue", gammas_[2])};
+}
+
+void LinearityCalibration::showUnknownGammas()
+{
+    if (set_.verificationMode())
+        gammaLabels_ = {"Grayscale: Unknown", "", "", ""};
+    else
+        gammaLabels_ = {"Average: Unknown", "Red: Unknown", "Green: Unknown", "Blue: Unknown"};
 }
 
 void LinearityCalibration::updateTargetLabels()

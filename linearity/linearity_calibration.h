@@ -39,6 +39,9 @@ public:
     // The Clear Column and Clear All buttons: cells back to 0.000, Save disabled.
     void clearColumn(int column);
     void clearAll();
+    // The operator changed a reading: the tables describe the old ones, so Save waits for
+    // the next successful Apply.
+    void readingsEdited() { saveEnabled_ = false; }
 
     // Check boxes. The Bright Region Correction and Verification Mode setters also run
     // the box's click handler; Noise Reduction and Clip Bright Region have none.
@@ -90,6 +93,7 @@ public:
 private:
     std::optional<std::int32_t> clipCode() const;
     void showGammaLabels();
+    void showUnknownGammas();
     void updateTargetLabels();
     std::array<double, 3> fitAllChannels(std::int32_t lastStep);
 
