@@ -20,3 +20,4 @@ int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::os
 int runImageCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runInspectCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
+int runAdaptersCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);

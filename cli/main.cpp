@@ -29,6 +29,7 @@ const Command kCommands[] = {
     {"download", runDownloadCommand,
      "download [--table-set \"TYPE\\SET\"] [--3d-tables] [--calibration-values] [--primary new|default]\n"
      "                   [--linearity new|default] [--pause-ms N]"},
+    {"adapters", runAdaptersCommand, "adapters [--probe]"},
 };
 
 void printUsage(std::ostream& out)

@@ -102,12 +102,14 @@ std::vector<FtdiListedAdapter> FtdiAdapterLibrary::search(bool channelFamily)
 
 std::vector<FtdiListedAdapter> FtdiAdapterLibrary::listAdapters()
 {
-    std::vector<FtdiListedAdapter> all = search(true);
+    // Both families' lists are kept, so that each listed adapter can be opened.
+    channelDevices_ = search(true);
     const std::string channelProblem = lastProblem_;
-    std::vector<FtdiListedAdapter> plain = search(false);
+    plainDevices_ = search(false);
     if (lastProblem_.empty())
         lastProblem_ = channelProblem;
-    all.insert(all.end(), plain.begin(), plain.end());
+    std::vector<FtdiListedAdapter> all = channelDevices_;
+    all.insert(all.end(), plainDevices_.begin(), plainDevices_.end());
     return all;
 }
 
@@ -170,8 +172,10 @@ AdapterStatus FtdiAdapterLibrary::open(const std::vector<FtdiListedAdapter>& lis
         return candidate.location == location && candidate.interfaceIndex == interfaceIndex && name != nullptr
             && candidate.name.starts_with(name);
     });
-    if (adapter == listed.end())
+    if (adapter == listed.end()) {
+        lastProblem_ = "no such adapter was found in the last search";
         return kFtdiDeviceNotFound;
+    }
     FtdiOpenResult opened = usb_.open(adapter->device, interfaceIndex);
     permissionDenied_ = opened.failure == FtdiOpenFailure::NoPermission;
     if (!opened.port) {
