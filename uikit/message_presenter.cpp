@@ -6,3 +6,9 @@ void MessageBoxPresenter::warn(QWidget* parent, const QString& title, const QStr
 {
     QMessageBox::warning(parent, title, text);
 }
+
+bool MessageBoxPresenter::ask(QWidget* parent, const QString& title, const QString& text)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}

@@ -13,10 +13,15 @@ public:
 
     // Shows the message and returns once the operator has acknowledged it.
     virtual void warn(QWidget* parent, const QString& title, const QString& text) = 0;
+
+    // Asks a question that has Yes and No for answers; true for Yes.
+    virtual bool ask(QWidget* parent, const QString& title, const QString& text) = 0;
 };
 
-// The real one: a modal message box with a warning icon and an OK button.
+// The real one: modal message boxes; a warning has an OK button, a question Yes and No,
+// with No as the default so that a stray Enter keeps things as they are.
 class MessageBoxPresenter final : public MessagePresenter {
 public:
     void warn(QWidget* parent, const QString& title, const QString& text) override;
+    bool ask(QWidget* parent, const QString& title, const QString& text) override;
 };

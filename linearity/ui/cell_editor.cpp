@@ -65,8 +65,7 @@ void CellEditor::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // The delegate commits the entry; Enter ends the edit and does not press Apply.
-        QLineEdit::keyPressEvent(event);
+        // The delegate ends the entry on Enter; Enter never presses Apply from here.
         event->accept();
         return;
     }
@@ -107,6 +106,21 @@ void CellEditor::mouseReleaseEvent(QMouseEvent* event)
     QLineEdit::mouseReleaseEvent(event);
 }
 
+bool CellEditorDelegate::eventFilter(QObject* object, QEvent* event)
+{
+    auto* editor = qobject_cast<CellEditor*>(object);
+    if (editor && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+            emit entryEnded();
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
+}
+
 void CellEditorDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QStyleOptionViewItem cell(option);
@@ -127,8 +141,10 @@ QWidget* CellEditorDelegate::createEditor(QWidget* parent, const QStyleOptionVie
 {
     auto* editor = new CellEditor(parent);
     connect(editor, &CellEditor::keyRefused, this, &CellEditorDelegate::keyRefused);
-    connect(editor, &CellEditor::freshEntryStarted, this,
-            [this, cell = QPersistentModelIndex(index)] { emit cellEmptied(cell); });
+    connect(editor, &CellEditor::freshEntryStarted, this, [this, cell = QPersistentModelIndex(index)] {
+        emit cellEmptied(cell);
+        emit cellEdited();
+    });
     return editor;
 }
 
@@ -152,4 +168,5 @@ void CellEditorDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
     const std::optional<double> value = parseCellNumber(typed.toStdString());
     const std::string cell = value ? formatFixed(*value, 0, kEditedDecimals) : std::string();
     model->setData(index, QString::fromStdString(cell), Qt::EditRole);
+    emit cellEdited();
 }

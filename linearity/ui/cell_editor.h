@@ -65,6 +65,15 @@ public:
 signals:
     void keyRefused() const;
     void cellEmptied(const QPersistentModelIndex& cell) const;
+    // The operator's entry changed a cell.
+    void cellEdited() const;
+    // Enter ended an entry: it is written and the editor is closed.
+    void entryEnded() const;
+
+protected:
+    // Enter writes the entry and closes the editor at once, before the next key is read,
+    // so that fast typing never sends the next reading's keys to a closing editor.
+    bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
     mutable bool startEmpty_ = false;

@@ -1,6 +1,7 @@
 #include "config/registry_location.h"
 #include "linearity/ui/ramvel_dlg.h"
 #include "uikit/data_file_chooser.h"
+#include "uikit/message_presenter.h"
 #include "uikit/screenshot_hook.h"
 
 #include <QApplication>
@@ -9,7 +10,8 @@ int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
     FileDialogChooser files;
-    RamvelDlg dialog(openDefaultStore(), files);
+    MessageBoxPresenter messages;
+    RamvelDlg dialog(openDefaultStore(), files, messages);
     dialog.initialise();
     dialog.show();
     saveScreenshotWhenRequested(dialog, ScreenshotArea::Window);

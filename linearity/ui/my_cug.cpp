@@ -1,5 +1,6 @@
 #include "linearity/ui/my_cug.h"
 
+#include "linearity/measurement_set.h"
 #include "linearity/ui/cell_editor.h"
 
 #include <QApplication>
@@ -45,6 +46,8 @@ MyCug::MyCug(QWidget* parent)
     viewport()->setPalette(colours);
 
     connect(delegate_, &CellEditorDelegate::keyRefused, this, &MyCug::refuseKey);
+    connect(delegate_, &CellEditorDelegate::cellEdited, this, &MyCug::readingEdited);
+    connect(delegate_, &CellEditorDelegate::entryEnded, this, &MyCug::moveToNextEntryCell);
     connect(delegate_, &CellEditorDelegate::cellEmptied, this, [this](const QPersistentModelIndex& cell) {
         if (cell.isValid())
             setCellText(cell.column(), cell.row(), {});
@@ -61,6 +64,29 @@ void MyCug::setCellText(int column, int row, std::string_view text)
 {
     if (QTableWidgetItem* cell = item(row, column))
         cell->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+bool MyCug::holdsReadings() const
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        for (int column = 0; column < columnCount(); ++column) {
+            const std::optional<double> value = parseCellNumber(cellText(column, row));
+            if (value && *value != 0.0)
+                return true;
+        }
+    }
+    return false;
+}
+
+void MyCug::moveToNextEntryCell()
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return;
+    if (current.row() + 1 < rowCount())
+        setCurrentCell(current.row() + 1, current.column());
+    else if (current.column() + 1 < columnCount())
+        setCurrentCell(0, current.column() + 1);
 }
 
 void MyCug::createMeasurementGrid(int rows, int columns)
@@ -107,6 +133,12 @@ void MyCug::keyPressEvent(QKeyEvent* event)
     const QString typed = event->text();
     const bool character = typed.size() == 1 && typed[0].isPrint()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    // A key that reaches the grid while an entry is open belongs to that entry.
+    QWidget* editor = state() == QAbstractItemView::EditingState ? indexWidget(currentIndex()) : nullptr;
+    if (editor && editor != QApplication::focusWidget()) {
+        QCoreApplication::sendEvent(editor, event);
+        return;
+    }
     if (state() == QAbstractItemView::EditingState || !character || !currentIndex().isValid()) {
         QTableWidget::keyPressEvent(event);
         return;

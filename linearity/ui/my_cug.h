@@ -21,9 +21,14 @@ public:
     int columnCount() const override { return QTableWidget::columnCount(); }
     void createMeasurementGrid(int rows, int columns) override;
 
+    // True when a data cell holds a number other than 0: readings a new grid would lose.
+    bool holdsReadings() const;
+
 signals:
     // A typed key the cell does not take; the grid beeps.
     void keyRefused();
+    // The operator changed a cell by typing into it.
+    void readingEdited();
 
 protected:
     // A character typed on the current cell starts an entry that replaces its text.
@@ -32,6 +37,9 @@ protected:
 private:
     void setupHeadings(int columns);
     void refuseKey();
+    // After Enter: the next row, or the next column's first row after the last row, so a
+    // column of readings is typed as number, Enter, number, Enter.
+    void moveToNextEntryCell();
 
     CellEditorDelegate* delegate_ = nullptr;
     // False until the start-up grid exists; every later grid comes from a layout switch.

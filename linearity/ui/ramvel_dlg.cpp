@@ -10,6 +10,7 @@
 #include "linearity/ui/status_field_sink.h"
 #include "linearity/ui/vertical_caption.h"
 #include "uikit/dialog_units.h"
+#include "uikit/message_presenter.h"
 #include "uikit/program_icons.h"
 #include "uikit/status_field.h"
 
@@ -36,10 +37,12 @@ QString toQString(const std::string& text)
 
 } // namespace
 
-RamvelDlg::RamvelDlg(std::unique_ptr<RegistryStore> store, DataFileChooser& files, QWidget* parent)
+RamvelDlg::RamvelDlg(std::unique_ptr<RegistryStore> store, DataFileChooser& files, MessagePresenter& messages,
+                     QWidget* parent)
     : QDialog(parent)
     , store_(std::move(store))
     , files_(files)
+    , messages_(messages)
     , settings_(std::make_unique<CalibrationSettings>(*store_))
 {
     setWindowTitle(QStringLiteral("Chromix Display Linearity Calibration"));
@@ -137,8 +140,13 @@ void RamvelDlg::connectControls()
     connect(brightRegionCorrection_, &QCheckBox::clicked, this, &RamvelDlg::onBrightRegionCorrection);
     connect(verificationMode_, &QCheckBox::clicked, this, &RamvelDlg::onVerificationMode);
     connect(stepCount_, &QComboBox::activated, this, &RamvelDlg::onStepCountChange);
-    for (QCheckBox* box : plotBoxes_)
-        connect(box, &QCheckBox::clicked, this, &RamvelDlg::updatePlotChannels);
+    for (QCheckBox* box : plotBoxes_) {
+        connect(box, &QCheckBox::clicked, this, [this] {
+            updatePlotChannels();
+            plot_->update();
+        });
+    }
+    connect(grid_, &MyCug::readingEdited, this, &RamvelDlg::onReadingEdited);
 }
 
 void RamvelDlg::initialise()
@@ -196,6 +204,8 @@ void RamvelDlg::onLoadDataFile()
 {
     statusSink_->clearStatus();
     if (const auto file = files_.fileToLoad(this)) {
+        if (!mayDiscardReadings())
+            return;
         loadDataFile(*calibration_, *file);
         showStateAndPlot();
     }
@@ -209,6 +219,11 @@ void RamvelDlg::onBrightRegionCorrection(bool checked)
 
 void RamvelDlg::onVerificationMode(bool checked)
 {
+    // The switch builds a new grid; refused, the box goes back and nothing changes.
+    if (!mayDiscardReadings()) {
+        verificationMode_->setChecked(!checked);
+        return;
+    }
     calibration_->setVerificationMode(checked);
     showStateAndPlot();
 }
@@ -218,6 +233,17 @@ void RamvelDlg::onStepCountChange(int index)
     calibration_->selectStepCount(index >= 0 ? std::optional<int>(index) : std::nullopt);
     calibration_->onStepCountChange();
     showStateAndPlot();
+}
+
+bool RamvelDlg::mayDiscardReadings()
+{
+    return !grid_->holdsReadings() || messages_.ask(this, windowTitle(), QStringLiteral("Discard the measured values?"));
+}
+
+void RamvelDlg::onReadingEdited()
+{
+    calibration_->readingsEdited();
+    showState();
 }
 
 void RamvelDlg::showState()

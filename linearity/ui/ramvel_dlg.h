@@ -16,6 +16,7 @@
 class DataFileChooser;
 class DialogUnits;
 class LinearityCalibration;
+class MessagePresenter;
 class MyCug;
 class QCheckBox;
 class QComboBox;
@@ -28,8 +29,10 @@ class StatusFieldSink;
 class RamvelDlg : public QDialog {
     Q_OBJECT
 public:
-    // `store` must not be null; `files` answers the Data Control Save and Load buttons.
-    RamvelDlg(std::unique_ptr<RegistryStore> store, DataFileChooser& files, QWidget* parent = nullptr);
+    // `store` must not be null; `files` answers the Data Control Save and Load buttons and
+    // `messages` the question before typed readings are discarded.
+    RamvelDlg(std::unique_ptr<RegistryStore> store, DataFileChooser& files, MessagePresenter& messages,
+              QWidget* parent = nullptr);
     ~RamvelDlg() override;
 
     // Start-up: reads the settings and the step list and sets up the grid and controls.
@@ -53,6 +56,10 @@ private:
     void onVerificationMode(bool checked);
     void onStepCountChange(int index);
     void fillStepCountList();
+    // Asks before readings in the grid are replaced; true when there are none or the
+    // operator agrees.
+    bool mayDiscardReadings();
+    void onReadingEdited();
     // Shows the core's state in the controls; the plot is repainted only when asked.
     void showState();
     void showStateAndPlot();
@@ -60,6 +67,7 @@ private:
 
     std::unique_ptr<RegistryStore> store_;
     DataFileChooser& files_;
+    MessagePresenter& messages_;
     std::unique_ptr<CalibrationSettings> settings_;
     std::unique_ptr<StatusFieldSink> statusSink_;
     std::unique_ptr<LinearityCalibration> calibration_;

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QWindow>
 
 namespace {
 
@@ -58,6 +59,29 @@ TEST_F(MeasurementGridTyping, AnEntryIsWrittenWithFourDecimalsOnEnterWithoutAppl
     // An entry left with nothing but a point marks the step as not measured.
     typeIntoCell(1, 1, ".");
     EXPECT_EQ(grid().cellText(1, 1), "");
+}
+
+TEST_F(MeasurementGridTyping, ColumnsTypedAtFullSpeedAsNumberEnterFillRowByRowWithoutApplying)
+{
+    // Every key goes through the window as the keyboard's would, with no event handled in
+    // between: Enter must have closed the entry before the next reading's first key.
+    const std::vector<std::string> readings{"0", "0.0123", "15", "7.25", "80.5", "100"};
+    QWindow* window = dialog->windowHandle();
+    const auto enter = [window](const std::string& reading) {
+        for (char key : reading)
+            QTest::keyClick(window, key);
+        QTest::keyClick(window, Qt::Key_Return);
+    };
+    clickCell(1, 5);
+    enter("3");
+    for (const std::string& reading : readings)
+        enter(reading);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(grid().cellText(1, 5), "3.0000") << "the last row's Enter moves on to the next column";
+    EXPECT_EQ(column(2), QStringList({"0.0000", "0.0123", "15.0000", "7.2500", "80.5000", "100.0000"}));
+    EXPECT_EQ(grid().currentRow(), 5) << "the last cell stays current";
+    EXPECT_EQ(status(), "") << "Apply was not pressed";
+    EXPECT_FALSE(enabled("averageGamma"));
 }
 
 TEST_F(MeasurementGridTyping, AFullFieldRefusesDigitsWhereverTheCaretIsAndASecondPointStartsAfresh)

@@ -25,6 +25,16 @@ int countPixels(const QImage& image, QRgb colour, const QRect& area)
     return count;
 }
 
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint;
+        return false;
+    }
+    int count = 0;
+};
+
 class LinearityWindow : public RamvelWindow {
 protected:
     QString text(const char* label) const { return control<QLabel>(label)->text(); }
@@ -112,8 +122,12 @@ TEST_F(LinearityWindow, TypedValuesReachTheComputationAndThePlotAndEnterPressesA
     const QPoint curve(static_cast<int>(0.7297400 * w), h / 2);
     EXPECT_GT(countPixels(image, 0xFF0000, QRect(curve - QPoint(2, 2), curve + QPoint(2, 2))), 0);
     EXPECT_EQ(countPixels(image, 0x0000FF, area) + countPixels(image, 0x00FF00, area), 0);
-    // A box clicked later changes the plot when it is next painted.
+    // A box clicked redraws the plot at once.
+    PaintCounter paints;
+    control<ResponsePlot>("responsePlot")->installEventFilter(&paints);
     click("plotRed");
+    QCoreApplication::processEvents();
+    EXPECT_GT(paints.count, 0);
     EXPECT_EQ(countPixels(plot(), 0xFF0000, area), 0);
     click("plotBlue");
     EXPECT_GT(countPixels(plot(), 0x0000FF, area), 0);
@@ -137,6 +151,57 @@ TEST_F(LinearityWindow, ClearButtonsResetCellsAndDisableSaveAndCancelWritesNothi
     click("cancel");
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     EXPECT_FALSE(std::filesystem::exists(lutPathFor(dir, Channel::Red)));
+}
+
+TEST_F(LinearityWindow, GammasPlotAndSaveNeverOutliveTheReadingsTheyCameFrom)
+{
+    open(kSixSteps);
+    fillAllColumns(gamma22Texts());
+    click("apply");
+    ASSERT_TRUE(enabled("save"));
+    typeIntoCell(1, 2, "30");
+    EXPECT_FALSE(enabled("save")) << "Save would write tables of the readings before the edit";
+
+    grid().setCellText(2, 5, "x");
+    click("apply");
+    EXPECT_EQ(gammaLabels(), QStringList({"Average: Unknown", "Red: Unknown", "Green: Unknown", "Blue: Unknown"}));
+    EXPECT_EQ(countPixels(plot(), 0xFF0000, plot().rect()), 0);
+
+    grid().setCellText(2, 5, "100");
+    click("apply");
+    ASSERT_EQ(gammaLabels()[1], "Red: 2.20");
+    click("verificationMode"); // its Apply on the fresh grid computes nothing
+    EXPECT_EQ(gammaLabels(), QStringList({"Grayscale: Unknown", "", "", ""}));
+    EXPECT_EQ(countPixels(plot(), 0xFF0000, plot().rect()), 0);
+}
+
+TEST_F(LinearityWindow, TypedReadingsAreReplacedOnlyWhenTheOperatorAgrees)
+{
+    open(kSixSteps);
+    click("verificationMode");
+    click("verificationMode");
+    EXPECT_TRUE(messages.questions.empty()) << "a grid of zeros holds nothing to lose";
+
+    fillAllColumns(gamma22Texts());
+    files.next = dir / "data.txt";
+    click("saveData");
+    typeIntoCell(0, 5, "50");
+    messages.answer = false;
+    click("verificationMode");
+    click("loadData");
+    ASSERT_EQ(messages.questions.size(), 2u);
+    EXPECT_EQ(messages.questions[1].title, "Chromix Display Linearity Calibration");
+    EXPECT_EQ(messages.questions[1].text, "Discard the measured values?");
+    EXPECT_FALSE(checked("verificationMode"));
+    EXPECT_EQ(grid().columnCount(), 3);
+    EXPECT_EQ(column(0)[5], "50.0000");
+
+    messages.answer = true;
+    click("loadData");
+    EXPECT_EQ(column(0)[5], "100.0000");
+    click("verificationMode");
+    EXPECT_EQ(grid().columnCount(), 1);
+    EXPECT_EQ(messages.questions.size(), 4u);
 }
 
 TEST_F(LinearityWindow, OptionBoxesAndVerificationModeWithOneGrayscaleColumnOfTheSelectedSteps)

@@ -5,6 +5,7 @@
 
 #include "gui/dialog_controls.h"
 #include "gui/qt_printers.h"
+#include "gui/recording_presenter.h"
 #include "linearity/linearity_test_support.h"
 #include "linearity/ui/my_cug.h"
 #include "linearity/ui/ramvel_dlg.h"
@@ -39,7 +40,7 @@ protected:
     void open(const std::string& steps) { openStore(writeLinearityStore(dir, steps)); }
     void openStore(const std::filesystem::path& registryFile)
     {
-        dialog = std::make_unique<RamvelDlg>(std::make_unique<RegistryFileStore>(registryFile), files);
+        dialog = std::make_unique<RamvelDlg>(std::make_unique<RegistryFileStore>(registryFile), files, messages);
         dialog->initialise();
         dialog->show();
         dialog->activateWindow();
@@ -109,6 +110,7 @@ protected:
 
     TempDir dir;
     ScriptedChooser files;
+    RecordingPresenter messages;
     std::unique_ptr<RamvelDlg> dialog;
 };
 
