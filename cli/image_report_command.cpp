@@ -93,9 +93,11 @@ int runInspectCommand(const CommandArguments& args, std::ostream& out, std::ostr
         err << kUsage;
         return kExitUsage;
     }
-    const std::optional<std::string> bytes = readWholeFile(args[0]);
+    std::string reason;
+    // Larger than any flash the processor carries: the report names what does not decode.
+    const std::optional<std::string> bytes = readWholeFile(args[0], 2 * kFlashSize, &reason);
     if (!bytes) {
-        err << "chromix inspect: cannot read " << args[0] << "\n";
+        err << "chromix inspect: cannot read " << args[0] << ": " << reason << "\n";
         return kExitFailure;
     }
     const FlashImageInspection inspection =

@@ -108,8 +108,11 @@ int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::os
 
     const std::optional<std::string> dataFile = arguments.value("--data");
     if (dataFile) {
-        if (!loadDataFile(calibration, *dataFile, options)) {
+        std::string reason;
+        if (!loadDataFile(calibration, *dataFile, options, &reason)) {
             printWindow(calibration, status, out);
+            if (!reason.empty())
+                err << "chromix linearity: " << reason << "\n";
             return kExitFailure;
         }
     } else {
@@ -127,6 +130,8 @@ int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::os
     const TableSaveResult saved = saveTables(calibration);
     if (!saved.tablesWritten) {
         out << "Status:\n  " << status.text() << "\n";
+        if (!saved.reason.empty())
+            err << "chromix linearity: " << saved.reason << "\n";
         return kExitFailure;
     }
     out << "1D LUT files written and marked valid:\n";

@@ -110,6 +110,8 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
     if (arguments.has("--save")) {
         if (!dialog.save()) {
             out << "Status: " << dialog.status().text << "\n";
+            if (!dialog.failureReason().empty())
+                err << "chromix primary: " << dialog.failureReason() << "\n";
             return kExitFailure;
         }
         out << "Matrix file written: " << settings.matrixCurrent << "\n"

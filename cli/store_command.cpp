@@ -20,7 +20,14 @@ void printField(std::ostream& out, const char* name, const std::string& value)
     out << name << " = \"" << value << "\"\n";
 }
 
-int show(std::ostream& out)
+std::string storeProblem(RegistryStore& store)
+{
+    if (auto* file = dynamic_cast<RegistryFileStore*>(&store); file && !file->lastError().empty())
+        return "\n" + file->lastError();
+    return "";
+}
+
+int show(std::ostream& out, std::ostream& err)
 {
     auto store = openDefaultStore();
     CalibrationSettings settings(*store);
@@ -42,6 +49,9 @@ int show(std::ostream& out)
     printField(out, "stepList", settings.stepList);
     printField(out, "displayType", settings.displayType);
     out << "load: " << (loaded ? "true" : "false") << "\n";
+    // Empty fields alone do not say whether the store is incomplete or unreadable.
+    if (const std::string problem = storeProblem(*store); !loaded && !problem.empty())
+        err << "chromix store: the settings cannot be read" << problem << "\n";
     return loaded ? kExitSuccess : kExitFailure;
 }
 
@@ -53,13 +63,6 @@ void printNode(std::ostream& out, const DisplayTypeNode& node, const std::string
     out << "\n";
     for (const DisplayTypeNode& child : node.children)
         printNode(out, child, configured, depth + 1);
-}
-
-std::string storeProblem(RegistryStore& store)
-{
-    if (auto* file = dynamic_cast<RegistryFileStore*>(&store); file && !file->lastError().empty())
-        return ": " + file->lastError();
-    return "";
 }
 
 int tree(std::ostream& out, std::ostream& err)
@@ -125,7 +128,7 @@ int runStoreCommand(const CommandArguments& args, std::ostream& out, std::ostrea
 {
     const std::string verb = args.empty() ? "" : args[0];
     if (verb == "show" && args.size() == 1)
-        return show(out);
+        return show(out, err);
     if (verb == "tree" && args.size() == 1)
         return tree(out, err);
     if (verb == "get" && args.size() == 3)

@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <random>
+#include <system_error>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -75,11 +77,92 @@ void syncFolder(const std::filesystem::path& file)
     ::close(fd);
 }
 
+std::string systemReason(int error)
+{
+    return std::error_code(error, std::generic_category()).message();
+}
+
+std::string fileKind(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a plain file";
+}
+
+// The process id in a temporary's name ("<prefix><pid>-<random>"); 0 when there is none.
+pid_t writerOf(const std::string& name, const std::string& prefix)
+{
+    pid_t pid = 0;
+    for (std::size_t at = prefix.size(); at < name.size() && name[at] != '-'; ++at) {
+        if (name[at] < '0' || name[at] > '9' || pid > 100000000)
+            return 0;
+        pid = pid * 10 + (name[at] - '0');
+    }
+    return pid;
+}
+
+template <typename Remove>
+void forEachTemporary(const std::filesystem::path& file, Remove shouldRemove)
+{
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    const std::string prefix = temporaryPrefix(file);
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.rfind(prefix, 0) == 0 && shouldRemove(name, prefix)) {
+            std::error_code ignored;
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
+}
+
 } // namespace
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& file)
+int openRegularFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string& reason)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file.empty()) {
+        reason = "no file name";
+        return -1;
+    }
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = systemReason(errno);
+        return -1;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        reason = systemReason(errno);
+        ::close(fd);
+        return -1;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        reason = "not a regular file but " + fileKind(status.st_mode);
+        ::close(fd);
+        return -1;
+    }
+    if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
+        reason = "larger than the " + std::to_string(maxBytes) + " bytes such a file may hold";
+        ::close(fd);
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string* reason)
+{
+    std::string ignored;
+    std::string& why = reason ? *reason : ignored;
+    const int fd = openRegularFile(file, maxBytes, why);
     if (fd < 0)
         return std::nullopt;
     std::string content;
@@ -89,62 +172,150 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file)
         if (got < 0) {
             if (errno == EINTR)
                 continue;
+            why = systemReason(errno);
             ::close(fd);
             return std::nullopt;
         }
         if (got == 0)
             break;
         content.append(buffer, static_cast<std::size_t>(got));
+        // A file that grows while it is read is held to the same limit.
+        if (content.size() > maxBytes) {
+            why = "larger than the " + std::to_string(maxBytes) + " bytes such a file may hold";
+            ::close(fd);
+            return std::nullopt;
+        }
     }
     ::close(fd);
     return content;
 }
 
-bool replaceFileAtomically(const std::filesystem::path& file, std::string_view content)
+std::filesystem::path resolveLinks(const std::filesystem::path& file)
 {
-    // Replace what a symbolic link points to, not the link itself.
-    std::error_code error;
-    std::filesystem::path target = file;
-    if (std::filesystem::is_symlink(file, error)) {
-        target = std::filesystem::weakly_canonical(file, error);
+    constexpr int kMaxLinks = 40; // as the kernel allows
+    std::filesystem::path current = file;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(current, error))
+            return current;
+        const std::filesystem::path target = std::filesystem::read_symlink(current, error);
         if (error)
-            return false;
+            return current;
+        current = target.is_absolute() ? target : current.parent_path() / target;
     }
+    return file;
+}
 
+FileReplacement::FileReplacement(const std::filesystem::path& file)
+    : target_(resolveLinks(file))
+{
     mode_t mode = 0666; // narrowed by the umask, as for any new file
     struct stat existing {};
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists) {
-        if (!S_ISREG(existing.st_mode))
-            return false;
+    existed_ = ::stat(target_.c_str(), &existing) == 0;
+    if (existed_) {
+        if (!S_ISREG(existing.st_mode)) {
+            fail("not a regular file but " + fileKind(existing.st_mode));
+            return;
+        }
+        // Renaming would replace a file its owner made read-only.
+        if (::access(target_.c_str(), W_OK) != 0) {
+            fail(systemReason(errno));
+            return;
+        }
         mode = existing.st_mode & 07777;
+    } else if (errno != ENOENT) {
+        fail(systemReason(errno));
+        return;
     }
+    removeTemporariesOfEndedWriters(target_);
+    fd_ = createTemporaryFile(target_, mode, temporary_);
+    if (fd_ < 0) {
+        fail(systemReason(errno));
+        return;
+    }
+    if (existed_ && ::fchmod(fd_, mode) != 0)
+        fail(systemReason(errno));
+}
 
-    std::filesystem::path temporary;
-    const int fd = createTemporaryFile(target, mode, temporary);
-    if (fd < 0)
+FileReplacement::~FileReplacement()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+}
+
+void FileReplacement::fail(std::string reason)
+{
+    error_ = std::move(reason);
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+bool FileReplacement::write(std::string_view content)
+{
+    if (fd_ < 0)
         return false;
-
-    bool ok = (!exists || ::fchmod(fd, mode) == 0) && writeAll(fd, content) && ::fsync(fd) == 0;
-    ok = closeDescriptor(fd) && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
+    if (!writeAll(fd_, content)) {
+        fail(systemReason(errno));
         return false;
     }
-    syncFolder(target);
     return true;
 }
 
-FileLock::FileLock(const std::filesystem::path& file)
+bool FileReplacement::commit()
+{
+    if (fd_ < 0)
+        return false;
+    if (::fsync(fd_) != 0) {
+        fail(systemReason(errno));
+        return false;
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (!closeDescriptor(fd) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+        fail(systemReason(errno));
+        return false;
+    }
+    temporary_.clear();
+    syncFolder(target_);
+    return true;
+}
+
+bool replaceFileAtomically(const std::filesystem::path& file, std::string_view content, std::string* reason)
+{
+    FileReplacement replacement(file);
+    const bool done = replacement.write(content) && replacement.commit();
+    if (!done && reason)
+        *reason = replacement.error();
+    return done;
+}
+
+FileLock::FileLock(const std::filesystem::path& file, Wait wait)
 {
     std::filesystem::path lockFile = file;
     lockFile += ".lock";
-    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd_ < 0)
+    // O_NONBLOCK: a FIFO planted at the lock path must not stall the writer.
+    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
+        error_ = lockFile.string() + ": " + systemReason(errno);
         return;
-    while (::flock(fd_, LOCK_EX) != 0) {
+    }
+    struct stat status {};
+    if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
+        error_ = lockFile.string() + ": not a regular file";
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
+    const int operation = wait == Wait::UntilFree ? LOCK_EX : LOCK_EX | LOCK_NB;
+    while (::flock(fd_, operation) != 0) {
         if (errno != EINTR) {
+            error_ = lockFile.string() + ": " + (errno == EWOULDBLOCK ? "in use by another program" : systemReason(errno));
             ::close(fd_);
             fd_ = -1;
             return;
@@ -162,11 +333,14 @@ FileLock::~FileLock()
 
 void removeLeftoverTemporaries(const std::filesystem::path& file)
 {
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    const std::string prefix = temporaryPrefix(file);
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        if (it->path().filename().string().rfind(prefix, 0) == 0)
-            std::filesystem::remove(it->path(), error);
-    }
+    forEachTemporary(file, [](const std::string&, const std::string&) { return true; });
+}
+
+void removeTemporariesOfEndedWriters(const std::filesystem::path& file)
+{
+    const pid_t self = ::getpid();
+    forEachTemporary(file, [self](const std::string& name, const std::string& prefix) {
+        const pid_t writer = writerOf(name, prefix);
+        return writer > 0 && writer != self && ::kill(writer, 0) != 0 && errno == ESRCH;
+    });
 }

@@ -53,6 +53,8 @@ public:
     // Write "true" / "false". False only when the key opened and the write failed.
     bool setMatrixCurrentValid(bool valid);
     bool setLinearityValid(Channel channel, bool valid);
+    // Why the last store access failed (file and reason), for messages beside the fixed texts.
+    std::string lastStoreError() const { return store_.lastError(); }
 
     // Catalogue readers: append the value to `out`. False only when the key opened and
     // the value could not be read; a key that does not open leaves `out` unchanged.

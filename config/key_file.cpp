@@ -198,7 +198,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
 
 bool readValue(const std::filesystem::path& file, std::string_view section, std::string_view key, std::string& value)
 {
-    const auto content = readWholeFile(file);
+    const auto content = readWholeFile(file, kSettingsFileLimit);
     if (!content)
         return false;
     auto found = findValue(*content, section, key);
@@ -219,7 +219,7 @@ bool writeValue(const std::filesystem::path& file, std::string_view section, std
     std::string content;
     if (exists) {
         // An existing file that cannot be read must not be replaced by one holding only this key.
-        auto current = readWholeFile(file);
+        auto current = readWholeFile(file, kSettingsFileLimit);
         if (!current)
             return false;
         content = std::move(*current);

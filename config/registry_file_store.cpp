@@ -3,7 +3,9 @@
 #include "config/atomic_file.h"
 #include "config/registry_file.h"
 
+#include <cerrno>
 #include <functional>
+#include <sys/stat.h>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -20,14 +22,13 @@ std::string fullKeyPath(std::string_view storePath)
 // Reads and parses the file as it is now; nothing, with the reason, when it cannot be used.
 std::optional<RegistryFile> readStoreFile(const std::filesystem::path& file, std::string& error)
 {
-    const std::optional<std::string> bytes = readWholeFile(file);
+    std::string reason;
+    const std::optional<std::string> bytes = readWholeFile(file, kSettingsFileLimit, &reason);
     if (!bytes) {
-        std::error_code ignored;
-        error = std::filesystem::exists(file, ignored) ? file.string() + ": the file cannot be read"
-                                                       : file.string() + ": the file does not exist";
+        struct stat status {};
+        error = file.string() + ": " + (::lstat(file.c_str(), &status) != 0 && errno == ENOENT ? "the file does not exist" : reason);
         return std::nullopt;
     }
-    std::string reason;
     auto document = RegistryFile::parse(*bytes, &reason);
     if (!document)
         error = file.string() + ": " + reason;
@@ -43,15 +44,18 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
                                             const std::function<bool(const RegistryFile&)>& holds,
                                             std::string& error)
 {
-    FileLock lock(file);
+    // Writers reaching the file through different links must share one lock and one set
+    // of temporaries, or one's clean-up deletes another's temporary file.
+    const std::filesystem::path target = resolveLinks(file);
+    FileLock lock(target);
     if (!lock.locked()) {
-        error = file.string() + ": the lock file cannot be opened";
+        error = file.string() + ": the lock cannot be taken (" + lock.error() + ")";
         return std::nullopt;
     }
-    removeLeftoverTemporaries(file);
-    std::error_code ignored;
-    const bool exists = std::filesystem::exists(file, ignored);
-    std::optional<RegistryFile> document = (createMissing && !exists) ? RegistryFile::empty() : readStoreFile(file, error);
+    removeLeftoverTemporaries(target);
+    struct stat status {};
+    const bool exists = ::lstat(target.c_str(), &status) == 0;
+    std::optional<RegistryFile> document = (createMissing && !exists) ? RegistryFile::empty() : readStoreFile(target, error);
     if (!document)
         return std::nullopt;
     const std::string before = exists ? document->serialize() : std::string();
@@ -64,8 +68,9 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
         error = file.string() + ": the change cannot be expressed in a registry file";
         return std::nullopt;
     }
-    if (content != before && !replaceFileAtomically(file, content)) {
-        error = file.string() + ": the file cannot be replaced";
+    std::string reason;
+    if (content != before && !replaceFileAtomically(target, content, &reason)) {
+        error = file.string() + ": the file cannot be replaced (" + reason + ")";
         return std::nullopt;
     }
     return written;
@@ -73,9 +78,11 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
 
 class RegistryFileKey final : public RegistryKey {
 public:
-    RegistryFileKey(Snapshot snapshot, std::filesystem::path file, std::string storePath)
+    RegistryFileKey(Snapshot snapshot, std::filesystem::path file, std::string storePath,
+                    std::shared_ptr<RegistryFileStore::ErrorSlot> lastError)
         : snapshot_(std::move(snapshot))
         , file_(std::move(file))
+        , lastError_(std::move(lastError))
         , storePath_(std::move(storePath))
         , subKeys_(snapshot_->subKeyNames(fullKeyPath(storePath_)))
     {
@@ -111,6 +118,7 @@ public:
             },
             [&](const RegistryFile& document) { return document.valueBytes(keyPath, name) == expected; },
             error);
+        lastError_->set(error);
         if (!written)
             return false;
         // This key reads its own writes; keys opened earlier keep their snapshot.
@@ -137,7 +145,7 @@ public:
         std::string childPath = joinKeyPath(storePath_, name);
         if (!snapshot_->hasKey(fullKeyPath(childPath)))
             return nullptr;
-        return std::make_unique<RegistryFileKey>(snapshot_, file_, std::move(childPath));
+        return std::make_unique<RegistryFileKey>(snapshot_, file_, std::move(childPath), lastError_);
     }
 
     std::string path() const override
@@ -148,6 +156,7 @@ public:
 private:
     Snapshot snapshot_;
     std::filesystem::path file_;
+    std::shared_ptr<RegistryFileStore::ErrorSlot> lastError_;
     std::string storePath_;
     std::vector<std::string> subKeys_;
 };
@@ -171,38 +180,44 @@ RegistryFileStore::RegistryFileStore(std::filesystem::path file)
 {
 }
 
-void RegistryFileStore::setLastError(std::string error)
+void RegistryFileStore::ErrorSlot::set(std::string error)
 {
-    std::lock_guard<std::mutex> guard(errorMutex_);
-    lastError_ = std::move(error);
+    std::lock_guard<std::mutex> guard(mutex_);
+    text_ = std::move(error);
+}
+
+std::string RegistryFileStore::ErrorSlot::get() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return text_;
 }
 
 std::string RegistryFileStore::lastError() const
 {
-    std::lock_guard<std::mutex> guard(errorMutex_);
-    return lastError_;
+    return lastError_->get();
 }
 
 std::unique_ptr<RegistryKey> RegistryFileStore::openKey(std::string_view path)
 {
     std::string error;
     std::optional<RegistryFile> document = readStoreFile(file_, error);
-    setLastError(error);
+    lastError_->set(error);
     if (!document || !document->hasKey(fullKeyPath(path)))
         return nullptr;
-    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*document)), file_, std::string(path));
+    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*document)), file_, std::string(path),
+                                             lastError_);
 }
 
 std::unique_ptr<RegistryKey> RegistryFileStore::createKey(std::string_view path)
 {
-    setLastError("");
+    lastError_->set("");
     const std::string keyPath = fullKeyPath(path);
     std::string error;
     if (file_.has_parent_path()) {
         std::error_code folderError;
         std::filesystem::create_directories(file_.parent_path(), folderError);
         if (folderError) {
-            setLastError(file_.parent_path().string() + ": the folder cannot be created (" + folderError.message() + ")");
+            lastError_->set(file_.parent_path().string() + ": the folder cannot be created (" + folderError.message() + ")");
             return nullptr;
         }
     }
@@ -215,8 +230,9 @@ std::unique_ptr<RegistryKey> RegistryFileStore::createKey(std::string_view path)
         [&](const RegistryFile& document) { return document.hasKey(keyPath); },
         error);
     if (!written) {
-        setLastError(error);
+        lastError_->set(error);
         return nullptr;
     }
-    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*written)), file_, std::string(path));
+    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*written)), file_, std::string(path),
+                                             lastError_);
 }

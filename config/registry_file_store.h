@@ -8,6 +8,7 @@
 #include "config/registry_store.h"
 
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -23,14 +24,21 @@ public:
 
     const std::filesystem::path& file() const { return file_; }
 
-    // Why the file could not be used at the last read ("" when it could). The download
-    // worker opens keys while the window may too, so the text is guarded.
-    std::string lastError() const;
+    // Why the file could not be used at the last read or write, through the store or any
+    // key it opened ("" when it could). The download worker opens keys while the window
+    // may too, so the text is guarded.
+    std::string lastError() const override;
+
+    struct ErrorSlot {
+        void set(std::string error);
+        std::string get() const;
+
+    private:
+        mutable std::mutex mutex_;
+        std::string text_;
+    };
 
 private:
-    void setLastError(std::string error);
-
     std::filesystem::path file_;
-    mutable std::mutex errorMutex_;
-    std::string lastError_;
+    std::shared_ptr<ErrorSlot> lastError_ = std::make_shared<ErrorSlot>();
 };

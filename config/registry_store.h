@@ -50,6 +50,10 @@ public:
     // Creates the key and the keys above it when missing (for installers and the
     // administration commands; the programs never create keys). Null on failure.
     virtual std::unique_ptr<RegistryKey> createKey(std::string_view path) = 0;
+
+    // Why the last read or write could not use the store, naming its file and the
+    // system's reason; "" when it could or the store keeps no such text.
+    virtual std::string lastError() const { return {}; }
 };
 
 // Joins two key paths with "\".

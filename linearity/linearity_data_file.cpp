@@ -109,7 +109,7 @@ bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path
     std::string content;
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
-        std::optional<std::string> existing = readWholeFile(file);
+        std::optional<std::string> existing = readWholeFile(file, kSettingsFileLimit);
         if (!existing) {
             calibration.status().setStatus(kWriteFailed, true);
             return false;
@@ -137,10 +137,14 @@ bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path
 }
 
 bool loadDataFile(LinearityCalibration& calibration, const std::filesystem::path& file,
-                  const LinearityOptionOverrides& overrides)
+                  const LinearityOptionOverrides& overrides, std::string* reason)
 {
     // A file that cannot be read has no "VERSION": the format message.
-    DataFileReader reader(calibration, readWholeFile(file).value_or(std::string()));
+    std::string why;
+    const std::optional<std::string> content = readWholeFile(file, kSettingsFileLimit, &why);
+    if (!content && reason)
+        *reason = file.string() + ": " + why;
+    DataFileReader reader(calibration, content.value_or(std::string()));
     const int steps = calibration.stepCount();
 
     const std::optional<std::string> version = reader.read(kParameterSection, "VERSION");

@@ -30,6 +30,7 @@ bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path
 
 // Reads `file` into the grid and the options the way the Load button does, then applies.
 // False, with the format or version message in the status box, when the file is
-// unusable; what was set before the fault stays set and nothing is applied.
+// unusable; what was set before the fault stays set and nothing is applied. A file that
+// cannot be read leaves the file and the system's reason in `reason`.
 bool loadDataFile(LinearityCalibration& calibration, const std::filesystem::path& file,
-                  const LinearityOptionOverrides& overrides = {});
+                  const LinearityOptionOverrides& overrides = {}, std::string* reason = nullptr);

@@ -1,5 +1,6 @@
 #include "linearity/save_tables.h"
 
+#include "config/atomic_file.h"
 #include "config/paths.h"
 #include "linearity/diagnostics_file.h"
 #include "linearity/lut_file.h"
@@ -20,32 +21,38 @@ bool writeWhole(std::ofstream& file, const std::string& content)
     return file.good();
 }
 
-// One channel's file under the validity protocol: "false" from the moment the file is
-// open until it is complete, then "true".
-bool saveChannel(LinearityCalibration& calibration, Channel channel, const CorrectionTable& table)
+// One channel's file under the validity protocol: the flag goes "false" before the file
+// at the path changes and "true" only once the complete new file has replaced it, so a
+// save killed at any moment never leaves a "true" flag over an incomplete file.
+bool saveChannel(LinearityCalibration& calibration, Channel channel, const CorrectionTable& table, std::string& reason)
 {
     CalibrationSettings& settings = calibration.settings();
     StatusSink& status = calibration.status();
     const std::string& path = settings.secondLutCurrent[static_cast<std::size_t>(channelIndex(channel))];
-    std::ofstream file;
-    if (!path.empty())
-        file.open(path, std::ios::binary | std::ios::trunc);
-    if (!file.is_open()) {
+    if (path.empty()) {
         status.setStatus(kOpenFailed, true);
+        reason = "the settings name no file for the " + std::string(channelName(channel)) + " channel";
+        return false;
+    }
+    FileReplacement file(path);
+    if (!file.opened()) {
+        status.setStatus(kOpenFailed, true);
+        reason = path + ": " + file.error();
         return false;
     }
     if (!settings.setLinearityValid(channel, false)) {
         status.setStatus(kFlagFailed, true);
+        reason = settings.lastStoreError();
         return false;
     }
-    const bool written = writeWhole(file, formatLutFile(table));
-    file.close();
-    if (!written || file.fail()) {
+    if (!file.write(formatLutFile(table)) || !file.commit()) {
         status.setStatus(kWriteFailed, true);
+        reason = path + ": " + file.error();
         return false;
     }
     if (!settings.setLinearityValid(channel, true)) {
         status.setStatus(kFlagFailed, true);
+        reason = settings.lastStoreError();
         return false;
     }
     return true;
@@ -74,7 +81,7 @@ TableSaveResult saveTables(LinearityCalibration& calibration)
     calibration.status().clearStatus();
     for (Channel channel : kAllChannels) {
         const Channel source = calibration.verificationMode() ? Channel::Red : channel;
-        if (!saveChannel(calibration, channel, calibration.table(source)))
+        if (!saveChannel(calibration, channel, calibration.table(source), result.reason))
             return result;
     }
     result.tablesWritten = true;

@@ -1,5 +1,6 @@
 #include "primary/matrix_file.h"
 
+#include "config/atomic_file.h"
 #include "config/calibration_settings.h"
 #include "config/number_text.h"
 #include "config/paths.h"
@@ -53,29 +54,32 @@ std::string primaryDiagnosticsText(const FieldTexts& texts)
 }
 
 bool saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices,
-                          const FieldTexts& texts, std::string& error)
+                          const FieldTexts& texts, std::string& error, std::string* reason)
 {
+    std::string ignored;
+    std::string& why = reason ? *reason : ignored;
     if (!matrices.computed) {
         error = kNoMatricesMessage;
         return false;
     }
     // An empty matrixCurrent (no path in the store) does not open either.
-    std::ofstream file(settings.matrixCurrent, std::ios::binary | std::ios::trunc);
-    if (!file.is_open()) {
+    if (settings.matrixCurrent.empty()) {
         error = kOpenFailedMessage;
+        why = "the settings name no matrix file";
         return false;
     }
-    // Readers trust the file only while the flag says it is complete.
+    // The new file is written beside the old one and only a complete file replaces it, so
+    // a reader, or a save killed half-way, never finds a partial file under a "true" flag.
+    FileReplacement file(settings.matrixCurrent);
+    if (!file.opened()) {
+        error = kOpenFailedMessage;
+        why = settings.matrixCurrent + ": " + file.error();
+        return false;
+    }
     settings.setMatrixCurrentValid(false);
-    file << matrixFileText(matrices);
-    file.flush();
-    if (!file) {
+    if (!file.write(matrixFileText(matrices)) || !file.commit()) {
         error = kWriteFailedMessage;
-        return false;
-    }
-    file.close();
-    if (file.fail()) {
-        error = kWriteFailedMessage;
+        why = settings.matrixCurrent + ": " + file.error();
         return false;
     }
     settings.setMatrixCurrentValid(true);

@@ -40,7 +40,8 @@ bool TrisolaDialogState::save()
         return false;
     clearStatus();
     std::string error;
-    if (!saveCalibrationFiles(settings_, matrices_, fieldTexts_, error)) {
+    failureReason_.clear();
+    if (!saveCalibrationFiles(settings_, matrices_, fieldTexts_, error, &failureReason_)) {
         showError(std::move(error));
         return false;
     }

@@ -55,6 +55,8 @@ public:
     const std::optional<ChromaticityTriangle>& triangle() const { return triangle_; }
     // True once Save succeeded: the dialog has ended with OK.
     bool finished() const { return finished_; }
+    // After a failed Save: the file and the system's reason, beside the status text.
+    const std::string& failureReason() const { return failureReason_; }
 
 private:
     void showError(std::string text) { status_ = {std::move(text), true}; }
@@ -69,4 +71,5 @@ private:
     bool saveEnabled_ = false;
     std::optional<ChromaticityTriangle> triangle_;
     bool finished_ = false;
+    std::string failureReason_;
 };

@@ -6,14 +6,18 @@
 #include "linearity/lut_file.h"
 #include "linearity/save_tables.h"
 #include "linearity_test_support.h"
+#include "support/watching_store.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -98,9 +102,9 @@ TEST_F(SaveTablesTest, AFailingGreenFileStopsTheSaveAtGreen)
         const char* message;
         const char* greenFlag; // a file that never opened leaves its flag alone
     };
-    // /dev/full opens, and fails every flush with "no space left on device".
+    // A device is never replaced by a LUT file.
     for (const Case& failure : {Case{"", "Unable to open the 1DLUT output file for writing", "true"},
-                                Case{"/dev/full", "Error during writing of the 1DLUT output file", "false"}}) {
+                                Case{"/dev/full", "Unable to open the 1DLUT output file for writing", "true"}}) {
         run.settings.setLinearityValid(Channel::Green, true);
         run.settings.setLinearityValid(Channel::Blue, true);
         run.settings.secondLutCurrent[channelIndex(Channel::Green)] = failure.greenPath;
@@ -113,6 +117,43 @@ TEST_F(SaveTablesTest, AFailingGreenFileStopsTheSaveAtGreen)
                   (std::vector<std::string>{"true", failure.greenFlag, "true"}));
         EXPECT_FALSE(std::filesystem::exists(lut(Channel::Blue)) || std::filesystem::exists(diagnostics()));
     }
+}
+
+// Whenever a flag is written, the file at its path is complete: a save killed at any
+// moment leaves no "true" flag over a partial file. A write that fails keeps the old file.
+TEST_F(SaveTablesTest, EveryFlagWriteFindsACompleteFileAndAFailedWriteKeepsTheOldOne)
+{
+    ASSERT_TRUE(saveTables(run.calibration).tablesWritten);
+    const std::string complete = referenceLutFile(kWorkedExampleGamma);
+    WatchingStore watching(run.store, [&](std::string_view name) {
+        return lut(name.ends_with("Red") ? Channel::Red : name.ends_with("Green") ? Channel::Green : Channel::Blue);
+    });
+    CalibrationSettings settings(watching);
+    LinearityCalibration again(settings, run.grid, run.status);
+    again.start();
+    run.fillAllColumns(kWorkedExample);
+    again.apply();
+    ASSERT_TRUE(saveTables(again).tablesWritten);
+    ASSERT_EQ(watching.seen.size(), 6u);
+    for (const ValueWriteSeen& write : watching.seen)
+        EXPECT_TRUE(write.fileBytes == complete) << write.name << "=" << write.data << " over " << write.fileBytes.size() << " bytes";
+
+    // Files larger than 32 KiB fail to write (the store file is smaller).
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit saved = limit;
+    limit.rlim_cur = 32768;
+    std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const TableSaveResult failed = saveTables(again);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(failed.tablesWritten);
+    EXPECT_EQ(run.status.text(), "Error during writing of the 1DLUT output file");
+    EXPECT_EQ(failed.reason, lut(Channel::Red).string() + ": File too large");
+    EXPECT_EQ(readFile(lut(Channel::Red)), complete);
+    EXPECT_EQ(run.storedFlag(Channel::Red), "false");
+    for (const auto& entry : std::filesystem::directory_iterator(run.dir.path()))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".lut_")) << entry.path() << " left behind";
 }
 
 TEST(DiagnosticsFileTest, CellsAsTypedInTheGeneralForm)

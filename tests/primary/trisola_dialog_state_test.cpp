@@ -3,6 +3,7 @@
 #include "primary/trisola_dialog_state.h"
 #include "primary_test_support.h"
 #include "support/temp_dir.h"
+#include "support/watching_store.h"
 
 #include <gtest/gtest.h>
 
@@ -81,11 +82,10 @@ TEST_F(TrisolaDialogStateTest, FailedSavesKeepTheDialogOpenAndTheFlagInStepWithT
         {undefinedBlue(), matrixFile, "No calibration matrices to save - press Apply with valid measured values first.",
          "true"},
         {bt709FieldTexts(), (dir / "missing" / "m.txt").string(), "Unable to open the matrix file for writing", "true"},
-        {bt709FieldTexts(), "/dev/full", "Error during writing of the matrix file", "false"}};
+        // A device is never replaced by a matrix file.
+        {bt709FieldTexts(), "/dev/full", "Unable to open the matrix file for writing", "true"}};
     for (const auto& [texts, matrixPath, message, currentValid] : cases) {
         SCOPED_TRACE(matrixPath);
-        if (matrixPath == "/dev/full" && !std::filesystem::exists(matrixPath))
-            continue;
         useStore(matrixPath, "true");
         EXPECT_FALSE(applyAndSave(texts));
         EXPECT_EQ(dialog->status().text, message);
@@ -94,6 +94,28 @@ TEST_F(TrisolaDialogStateTest, FailedSavesKeepTheDialogOpenAndTheFlagInStepWithT
         EXPECT_FALSE(std::filesystem::exists(diagnosticsFile));
     }
     EXPECT_FALSE(std::filesystem::exists(matrixFile));
+}
+
+// A save killed at any moment leaves no "true" flag over a partial file: whenever the flag
+// is written, the file at the path is complete (the old one, then the new one).
+TEST_F(TrisolaDialogStateTest, EveryFlagWriteFindsACompleteMatrixFile)
+{
+    useStore(matrixFile, "true");
+    writeFile(matrixFile, kRgbLedMatrixFile);
+    WatchingStore watching(store, [&](std::string_view) { return std::filesystem::path(matrixFile); });
+    CalibrationSettings watched(watching);
+    TrisolaDialogState saving(watched);
+    saving.initialise();
+    saving.setDisplayType(DisplayType::NonRgbLed);
+    saving.setFieldTexts(bt709FieldTexts());
+    ASSERT_TRUE(saving.apply());
+    ASSERT_TRUE(saving.save()) << saving.status().text;
+    ASSERT_EQ(watching.seen.size(), 2u);
+    EXPECT_EQ(watching.seen[0].data, "false");
+    EXPECT_EQ(watching.seen[0].fileBytes, kRgbLedMatrixFile);
+    EXPECT_EQ(watching.seen[1].data, "true");
+    EXPECT_EQ(watching.seen[1].fileBytes, readFile(matrixFile));
+    EXPECT_NE(readFile(matrixFile), kRgbLedMatrixFile);
 }
 
 } // namespace
