@@ -10,6 +10,7 @@
 #include "config/number_text.h"
 #include "config/registry_location.h"
 #include "download/adapters/adapter_choice.h"
+#include "download/adapters/simulated_adapter_library.h"
 #include "download/cspi_flash.h"
 #include "download/download_run.h"
 
@@ -167,6 +168,15 @@ bool parsePause(const std::string& word, std::uint32_t& pause)
     return true;
 }
 
+// The window's texts say only "No device connection" or that a write failed; with the
+// simulated processor the reason is its image file.
+void printImageProblem(ChosenSpiAdapter& adapter, std::ostream& err)
+{
+    if (const auto* simulated = dynamic_cast<const SimulatedAdapterLibrary*>(&adapter.library());
+        simulated && !simulated->lastImageError().empty())
+        err << "chromix download: " << simulated->lastImageError() << "\n";
+}
+
 } // namespace
 
 int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ostream& err)
@@ -202,8 +212,10 @@ int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ost
     CSPI_Flash flash(adapter->library(), adapter->clock());
     ConsoleObserver observer(out, err, &out == &std::cout && stdoutIsTerminal());
     CommandPacer pacer(pause);
-    if (!flash.checkDevice(observer, pacer))
+    if (!flash.checkDevice(observer, pacer)) {
+        printImageProblem(*adapter, err);
         return kExitFailure;
+    }
 
     std::array<FlashRegion, 3> regions = makeFlashRegions();
     RunState state;
@@ -212,5 +224,7 @@ int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ost
     runDownload(regions, state, settings, flash, observer, pacer);
     observer.finish();
     flash.closeAdapter();
+    if (!state.ok)
+        printImageProblem(*adapter, err);
     return state.ok && !observer.errorShown() ? kExitSuccess : kExitFailure;
 }

@@ -236,7 +236,9 @@ AdapterStatus SimulatedAdapterLibrary::close(AdapterHandle handle)
     if (status != kAdapterOk)
         return status;
     openHandle_ = 0;
-    return chip_.writeBack(lastImageError_) ? kAdapterOk : kAdapterImageFileError;
+    const bool written = chip_.writeBack(lastImageError_);
+    chip_.releaseImage();
+    return written ? kAdapterOk : kAdapterImageFileError;
 }
 
 void SimulatedAdapterLibrary::resetCounts()
@@ -273,6 +275,7 @@ AdapterStatus SimulatedAdapterLibrary::open(AdapterHandle& handle)
 {
     if (openHandle_ != 0)
         return kAdapterDeviceBusy; // one caller at a time, as with a real adapter
+    lastImageError_.clear();
     if (!chip_.loadImage(lastImageError_))
         return kAdapterImageFileError;
     openHandle_ = kFirstHandle + ++openCount_;

@@ -5,7 +5,10 @@
 #include "download/adapters/spi_flash_commands.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string_view>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,20 +53,42 @@ bool SimulatedFlashChip::loadImage(std::string& error)
 {
     if (imageFile_.empty())
         return true;
+    const std::filesystem::path image = resolveLinks(imageFile_);
+    const std::filesystem::path folder = image.has_parent_path() ? image.parent_path() : std::filesystem::path(".");
     std::error_code ignored;
-    if (!std::filesystem::exists(imageFile_, ignored)) {
+    if (!std::filesystem::is_directory(folder, ignored)) {
+        error = "The folder of the flash image " + imageFile_.string() + " does not exist";
+        return false;
+    }
+    std::string reason;
+    if (std::filesystem::exists(image, ignored) && !std::filesystem::is_regular_file(image, ignored)) {
+        readWholeFile(image, memory_.size(), &reason); // the kind of file, for the message
+        error = "Unable to read the flash image " + imageFile_.string() + ": " + reason;
+        return false;
+    }
+    // Held until the adapter closes: two downloads writing one image back whole would
+    // silently lose one's regions.
+    imageLock_.reset();
+    imageLock_.emplace(image, FileLock::Wait::No);
+    if (!imageLock_->locked()) {
+        error = "The flash image " + imageFile_.string() + " cannot be used: " + imageLock_->error();
+        imageLock_.reset();
+        return false;
+    }
+    removeLeftoverTemporaries(image);
+    struct stat status {};
+    if (::lstat(image.c_str(), &status) != 0 && errno == ENOENT) {
         std::fill(memory_.begin(), memory_.end(), std::uint8_t{0xFF});
         changed_ = false;
         return true;
     }
-    const std::optional<std::string> content = readWholeFile(imageFile_);
-    if (!content) {
-        error = "Unable to read the flash image " + imageFile_.string();
-        return false;
-    }
-    if (content->size() != memory_.size()) {
-        error = "The flash image " + imageFile_.string() + " holds " + formatInteger(static_cast<long long>(content->size()))
-              + " bytes, not " + formatInteger(facts_.sizeBytes);
+    const std::optional<std::string> content = readWholeFile(image, memory_.size(), &reason);
+    if (!content || content->size() != memory_.size()) {
+        error = content ? "The flash image " + imageFile_.string() + " holds "
+                              + formatInteger(static_cast<long long>(content->size())) + " bytes, not "
+                              + formatInteger(facts_.sizeBytes)
+                        : "Unable to read the flash image " + imageFile_.string() + ": " + reason;
+        imageLock_.reset();
         return false;
     }
     std::copy(content->begin(), content->end(), memory_.begin());
@@ -71,13 +96,19 @@ bool SimulatedFlashChip::loadImage(std::string& error)
     return true;
 }
 
+void SimulatedFlashChip::releaseImage()
+{
+    imageLock_.reset();
+}
+
 bool SimulatedFlashChip::writeBack(std::string& error)
 {
     if (imageFile_.empty() || !changed_)
         return true;
     const std::string_view bytes(reinterpret_cast<const char*>(memory_.data()), memory_.size());
-    if (!replaceFileAtomically(imageFile_, bytes)) {
-        error = "Unable to write the flash image " + imageFile_.string();
+    std::string reason;
+    if (!replaceFileAtomically(imageFile_, bytes, &reason)) {
+        error = "Unable to write the flash image " + imageFile_.string() + ": " + reason;
         return false;
     }
     changed_ = false;

@@ -7,6 +7,7 @@
 // typical times on the simulated clock. The contents live in an image file: loaded when
 // the adapter opens, written back whole and atomically at write disable and at close.
 
+#include "config/atomic_file.h"
 #include "download/adapters/flash_chip_facts.h"
 #include "download/adapters/simulated_clock.h"
 
@@ -26,9 +27,12 @@ public:
     const FlashChipFacts& facts() const { return facts_; }
     const std::filesystem::path& imageFile() const { return imageFile_; }
 
-    // Reads the image file; a missing file is a blank (erased) chip, created at the first
-    // write-back. False, with the reason, when the file cannot be read or has another size.
+    // Locks and reads the image file; a missing file is a blank (erased) chip, created at
+    // the first write-back. False, with the reason, when the image's folder is missing, the
+    // image is in use by another program, or it cannot be read or has another size.
     bool loadImage(std::string& error);
+    // Lets other programs use the image again (after the last write-back).
+    void releaseImage();
     // Writes the contents to the image file when they changed since the last load or
     // write-back. False, with the reason, when the file cannot be replaced.
     bool writeBack(std::string& error);
@@ -58,6 +62,7 @@ private:
     const FlashChipFacts facts_;
     SimulatedClock& clock_;
     const std::filesystem::path imageFile_;
+    std::optional<FileLock> imageLock_;
     std::vector<std::uint8_t> memory_;
     bool changed_ = false;
     bool writeEnableLatch_ = false;

@@ -120,6 +120,7 @@ TEST(SimulatedChipImage, MissingFileIsABlankChipWrittenBackAtWriteDisable)
     EXPECT_EQ(readFile(image), std::string(0x7FFFFF, '\xff') + '\x12');
 
     SimulatedFlashChip reopened(kW25Q64, clock, image);
+    chip.releaseImage();
     ASSERT_TRUE(reopened.loadImage(error)) << error;
     EXPECT_EQ(reopened.contents()[0x7FFFFF], 0x12);
 
@@ -127,6 +128,37 @@ TEST(SimulatedChipImage, MissingFileIsABlankChipWrittenBackAtWriteDisable)
     writeFile(image, "not a flash image");
     EXPECT_FALSE(reopened.loadImage(error));
     EXPECT_EQ(error, "The flash image " + image.string() + " holds 17 bytes, not 8388608");
+}
+
+// One program at a time uses an image: two downloads writing one image back whole would
+// lose one's regions. What a killed download left behind is cleared; an image that cannot
+// be used is refused at once, with the path, rather than failing half-way through a run.
+TEST(SimulatedChipImage, OneUserAtATimeAndUnusableImagesRefusedAtLoad)
+{
+    TempDir dir;
+    const auto image = dir / "flash.bin";
+    SimulatedClock clock;
+    SimulatedFlashChip first(kW25Q64, clock, image);
+    SimulatedFlashChip second(kW25Q64, clock, image);
+    const auto leftover = dir / ".flash.bin.tmp-999999-0123456789ab";
+    writeFile(leftover, "partial");
+    std::string error;
+    ASSERT_TRUE(first.loadImage(error)) << error;
+    EXPECT_FALSE(std::filesystem::exists(leftover));
+    EXPECT_FALSE(second.loadImage(error));
+    EXPECT_EQ(error, "The flash image " + image.string() + " cannot be used: " + image.string() + ".lock: in use by another program");
+    first.releaseImage();
+    EXPECT_TRUE(second.loadImage(error)) << error;
+    second.releaseImage();
+
+    const std::pair<std::filesystem::path, std::string> refused[] = {
+        {dir / "missing" / "flash.bin", "The folder of the flash image " + (dir / "missing" / "flash.bin").string() + " does not exist"},
+        {"/dev/zero", "Unable to read the flash image /dev/zero: not a regular file but a character device"}};
+    for (const auto& [path, message] : refused) {
+        SimulatedFlashChip chip(kW25Q64, clock, path);
+        EXPECT_FALSE(chip.loadImage(error));
+        EXPECT_EQ(error, message);
+    }
 }
 
 // The adapter library in front of the chip.
