@@ -11,6 +11,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -38,6 +39,9 @@ constexpr int kPrimaryGroupTop = 19;
 constexpr int kPrimaryGroupWidth = 72;
 constexpr int kPrimaryGroupHeight = 78;
 constexpr int kPrimaryGroupStep = 76;
+// The fields inside a group: wide enough for a Y field's 12 characters.
+constexpr int kFieldLeft = 13;
+constexpr int kFieldWidth = 56;
 
 // The report and status texts end their lines with CR LF; the editor wants line feeds.
 QString shownText(const std::string& text)
@@ -95,11 +99,11 @@ void TrisolaDialog::createControls()
     createResultFields();
 
     save_ = placed(new QPushButton(QStringLiteral("Save"), this), "save", units, kMargin, 313, 50, 14);
-    auto* apply = placed(new QPushButton(QStringLiteral("Apply"), this), "apply", units, 63, 313, 50, 14);
+    apply_ = placed(new QPushButton(QStringLiteral("Apply"), this), "apply", units, 63, 313, 50, 14);
     auto* cancel = placed(new QPushButton(QStringLiteral("Cancel"), this), "cancel", units, 119, 313, 50, 14);
     save_->setDefault(true);
     connect(save_, &QPushButton::clicked, this, &TrisolaDialog::saveCalibration);
-    connect(apply, &QPushButton::clicked, this, &TrisolaDialog::applyCalibration);
+    connect(apply_, &QPushButton::clicked, this, &TrisolaDialog::applyCalibration);
     connect(cancel, &QPushButton::clicked, this, &TrisolaDialog::reject);
 
     placeChart();
@@ -123,13 +127,14 @@ void TrisolaDialog::createPrimaryGroup(Channel channel, int left)
     int top = kPrimaryGroupTop + 12;
     for (const auto& row : rows) {
         placed(new QLabel(QString::fromLatin1(row.label), this), controlName(channel, row.name).append("Label").constData(),
-               units, left + 6, top + 2, 10, 8);
-        *row.field = placed(new CNumberEdit(row.limit, this), controlName(channel, row.name).constData(), units, left + 18,
-                            top, 48, 12);
+               units, left + 5, top + 2, 7, 8);
+        *row.field = placed(new CNumberEdit(row.limit, this), controlName(channel, row.name).constData(), units,
+                            left + kFieldLeft, top, kFieldWidth, 12);
+        connect(*row.field, &QLineEdit::textEdited, this, &TrisolaDialog::fieldsEdited);
         top += 15;
     }
     auto* clear = placed(new QPushButton(QStringLiteral("Clear"), this), controlName(channel, "Clear").constData(), units,
-                         left + 18, top + 1, 48, 14);
+                         left + kFieldLeft, top + 1, kFieldWidth, 14);
     connect(clear, &QPushButton::clicked, this, [this, channel] { clearPrimary(channel); });
 }
 
@@ -222,10 +227,10 @@ void TrisolaDialog::showState()
     showFieldTexts();
     (state_.displayType() == DisplayType::RgbLed ? rgbLed_ : nonRgbLed_)->setChecked(true);
     status_->setStatus(shownText(state_.status().text), state_.status().error);
-    const QString report = shownText(state_.reportText());
+    const QString report = resultCurrent_ ? shownText(state_.reportText()) : QString();
     if (report_->toPlainText() != report)
         report_->setPlainText(report);
-    save_->setEnabled(state_.saveEnabled());
+    save_->setEnabled(state_.saveEnabled() && resultCurrent_);
     chart_->setTriangle(state_.triangle());
 }
 
@@ -234,13 +239,36 @@ void TrisolaDialog::clearPrimary(Channel channel)
     takeFieldTexts();
     state_.clearPrimary(channel);
     showFieldTexts();
+    fieldsEdited();
+}
+
+void TrisolaDialog::fieldsEdited()
+{
+    if (!resultCurrent_)
+        return;
+    resultCurrent_ = false;
+    takeFieldTexts(); // so that showing the state leaves the field being typed in alone
+    showState();
 }
 
 void TrisolaDialog::applyCalibration()
 {
     takeFieldTexts();
-    state_.apply();
+    // A failed Apply leaves no matrices to save: those of an earlier Apply belong to
+    // other readings.
+    resultCurrent_ = state_.apply();
     showState();
+}
+
+void TrisolaDialog::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = (event->key() == Qt::Key_Return && event->modifiers() == Qt::NoModifier)
+        || (event->key() == Qt::Key_Enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier);
+    if (enter && !save_->isEnabled()) {
+        apply_->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TrisolaDialog::saveCalibration()
@@ -268,7 +296,10 @@ void TrisolaDialog::loadData()
     takeFieldTexts();
     state_.clearStatus();
     showState();
-    if (const auto file = files_.fileToLoad(this))
-        state_.loadData(*file);
+    if (const auto file = files_.fileToLoad(this)) {
+        // Loading fills the fields and applies; a file that cannot be read changes nothing.
+        if (state_.loadData(*file))
+            resultCurrent_ = state_.matricesValid() && !state_.status().error;
+    }
     showState();
 }

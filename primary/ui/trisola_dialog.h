@@ -17,6 +17,7 @@
 class CNumberEdit;
 class ChromaticityChart;
 class DataFileChooser;
+class QKeyEvent;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
@@ -33,6 +34,11 @@ public:
     // Loads the settings (saying so when they cannot be read; the window stays usable)
     // and selects the RGB LED display type.
     void initialise();
+
+protected:
+    // Enter presses Save, the default button, once an Apply has enabled it; until then
+    // it presses Apply.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     // A primary's three fields.
@@ -58,6 +64,8 @@ private:
     void takeFieldTexts();
     void showFieldTexts();
     void showState();
+    // A typed change or Clear: the report and Save describe readings that are gone.
+    void fieldsEdited();
 
     std::unique_ptr<RegistryStore> store_;
     CalibrationSettings settings_;
@@ -70,5 +78,9 @@ private:
     QPlainTextEdit* report_ = nullptr;
     StatusField* status_ = nullptr;
     QPushButton* save_ = nullptr;
+    QPushButton* apply_ = nullptr;
     ChromaticityChart* chart_ = nullptr;
+    // True while the report and the enabled Save belong to the fields as they stand: after
+    // an Apply that produced valid matrices, until the next edit.
+    bool resultCurrent_ = false;
 };

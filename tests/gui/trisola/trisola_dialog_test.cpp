@@ -213,7 +213,18 @@ TEST_F(TrisolaWindow, ApplyShowsTheMatricesAndTheTriangleOnTheHdtvCirclesFailedC
     click("apply");
     EXPECT_TRUE(report().contains("1.347225 -0.389109 0.012867 \n")) << report().toStdString();
 
-    // Input checks: Save disabled, the last matrices stay, the triangle follows the new x and y.
+    // An edit takes the report and Save away until the next Apply; so does Clear.
+    type("redX", "0.65");
+    EXPECT_EQ(report(), "");
+    EXPECT_FALSE(saveEnabled());
+    type("redX", "0.64");
+    click("apply");
+    ASSERT_TRUE(saveEnabled());
+    click("blueClear");
+    EXPECT_EQ(report(), "");
+    EXPECT_FALSE(saveEnabled());
+
+    // Input checks: no report, Save disabled, the triangle follows the new x and y.
     for (const char* luminance : {"redLuminance", "greenLuminance", "blueLuminance"})
         type(luminance, "0");
     type("redX", "0.5");
@@ -221,17 +232,43 @@ TEST_F(TrisolaWindow, ApplyShowsTheMatricesAndTheTriangleOnTheHdtvCirclesFailedC
     EXPECT_EQ(status(), "Invalid Luminance values");
     EXPECT_TRUE(statusIsRed());
     EXPECT_FALSE(saveEnabled());
-    EXPECT_TRUE(report().startsWith("D65 Download Matrix"));
+    EXPECT_EQ(report(), "");
     EXPECT_EQ(chart().pixel(47 + 216, 265) & 0xFFFFFF, kBlack) << "red corner at x 0.5";
 
-    // Matrix checks: Save enabled, no triangle.
+    // Matrix checks: no report, Save disabled, no triangle.
     typeAll(kBt709);
+    click("apply");
+    ASSERT_TRUE(saveEnabled());
     type("blueX", "0");
     type("blueY", "0");
     click("apply");
     EXPECT_EQ(status(), "Check measured chromaticity values - calculated calibration matrix is invalid.");
-    EXPECT_TRUE(saveEnabled());
+    EXPECT_FALSE(saveEnabled()) << "Save would write the matrices of the readings before";
+    EXPECT_EQ(report(), "");
     EXPECT_EQ(chart(), before);
+}
+
+TEST_F(TrisolaWindow, YFieldsShowTwelveCharactersAndEnterAppliesUntilSaveIsEnabled)
+{
+    open();
+    auto* field = control<CNumberEdit>("greenLuminance");
+    type("greenLuminance", "123456789012");
+    ASSERT_EQ(field->text(), "123456789012");
+    // Scrolled, the caret's travel from the end to the start would be shorter than the text.
+    field->end(false);
+    field->repaint();
+    const int endX = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
+    field->home(false);
+    field->repaint();
+    EXPECT_GE(endX - field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(), field->fontMetrics().horizontalAdvance(field->text()) - 1);
+
+    typeAll(kMeasured);
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_TRUE(report().startsWith("D65 Download Matrix")) << "Enter pressed Apply";
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_TRUE(saveEnabled());
+    QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted) << "then Save";
 }
 
 TEST_F(TrisolaWindow, SaveWritesTheFilesAndEndsTheWindowCancelEscapeAndCloseWriteNothing)
