@@ -1,3 +1,4 @@
+#include "config/atomic_file.h"
 #include "config/number_text.h"
 #include "download/number_scanner.h"
 #include "download/reader_support.h"
@@ -12,9 +13,7 @@ constexpr std::int32_t kFirstLutScale = 65535;
 constexpr std::int32_t kSecondLutScale = 1023;
 constexpr std::int32_t kMatrixScale = 65535;
 constexpr std::uint32_t kMatrixBlockSize = 256;
-constexpr int kMatrixGroupSize = 3;
-constexpr std::uint32_t kMatrixGroupBytes = 12;
-constexpr std::uint32_t kMatrixMaxGroups = kMatrixBlockSize / kMatrixGroupBytes; // 21
+constexpr std::uint32_t kMatrixNumbers = 18; // native then D65 matrix, row by row
 constexpr float kMatrixMagnitudeLimit = 2.0f;
 
 // Both LUT kinds: each value converted with `scale` into a 16-bit big-endian word.
@@ -22,8 +21,8 @@ bool readLutFile(const std::string& path, std::int32_t scale, FlashRegion& regio
                  DownloadObserver& observer)
 {
     NumberScanner scanner;
-    if (!scanner.open(path)) {
-        reportUnopenedFile(path, state);
+    if (!scanner.open(path, kSmallTableFileLimit)) {
+        reportUnopenedFile(path, state, scanner.refusal());
         return false;
     }
     ReadProgress progress(region, observer);
@@ -79,41 +78,44 @@ bool readSecondLutFile(const std::string& path, FlashRegion& region, RunState& s
 bool readMatrixFile(const std::string& path, FlashRegion& region, RunState& state, DownloadObserver& observer)
 {
     NumberScanner scanner;
-    if (!scanner.open(path)) {
-        reportUnopenedFile(path, state);
+    if (!scanner.open(path, kSmallTableFileLimit)) {
+        reportUnopenedFile(path, state, scanner.refusal());
         return false;
     }
     if (!hasRoom(region, kMatrixBlockSize)) {
         reportRegionOverflow(state);
         return false;
     }
+    const std::uint32_t blockStart = region.fillCount;
     const std::uint32_t blockEnd = region.fillCount + kMatrixBlockSize;
     ReadProgress progress(region, observer);
     float value = 0.0f;
-    for (std::uint32_t numbers = 0;; ++numbers) {
+    std::uint32_t numbers = 0;
+    for (;; ++numbers) {
         const NumberScanner::Result result = scanner.next(value);
-        if (result == NumberScanner::Result::End) {
-            if (numbers % kMatrixGroupSize != 0) {
-                state.errorText += "Unable to use the matrix file " + path + ": it ends inside a group of three numbers";
-                return false;
-            }
+        if (result == NumberScanner::Result::End)
             break;
-        }
         if (result != NumberScanner::Result::Number) {
             reportScanFailure(path, result, scanner, state);
             return false;
         }
-        // The block holds 21 groups; a longer file would run past it.
-        if (numbers == kMatrixMaxGroups * kMatrixGroupSize) {
-            reportRegionOverflow(state);
-            return false;
-        }
+        if (numbers == kMatrixNumbers)
+            continue; // counted for the message, never stored
         if (!(std::fabs(value) < kMatrixMagnitudeLimit)) {
             reportValueOutOfRange(path, value, "magnitude below 2", state);
             return false;
         }
         storeCoefficient(*convertToField(value, kMatrixScale), region);
         progress.unitStored();
+    }
+    // Anything but the two matrices (an empty file, one cut short by a save, or a longer
+    // one) would download as a wrong matrix that the processor cannot tell from a right one.
+    if (numbers != kMatrixNumbers) {
+        std::fill(region.data.begin() + blockStart, region.data.begin() + blockEnd, std::uint8_t{0});
+        region.fillCount = blockStart;
+        state.errorText += std::string(kSizeMismatchText) + " " + path + ": " + formatInteger(numbers)
+                           + " numbers instead of six lines of three";
+        return false;
     }
     std::fill(region.data.begin() + region.fillCount, region.data.begin() + blockEnd, std::uint8_t{0});
     region.fillCount = blockEnd;

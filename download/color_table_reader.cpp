@@ -1,3 +1,4 @@
+#include "config/atomic_file.h"
 #include "config/number_text.h"
 #include "download/number_scanner.h"
 #include "download/reader_support.h"
@@ -22,8 +23,8 @@ constexpr std::uint8_t kFiller = 0x5A;
 bool readGroups(const std::string& path, RunState& state, std::vector<float>& outputs, std::uint64_t& groupCount)
 {
     NumberScanner scanner;
-    if (!scanner.open(path)) {
-        reportUnopenedFile(path, state);
+    if (!scanner.open(path, kTableFileLimit)) {
+        reportUnopenedFile(path, state, scanner.refusal());
         return false;
     }
     outputs.reserve(kCube65Groups * kFieldsPerGroup);

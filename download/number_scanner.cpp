@@ -1,8 +1,13 @@
 #include "download/number_scanner.h"
 
+#include "config/atomic_file.h"
+
 #include <charconv>
+#include <filesystem>
 #include <cstring>
 #include <limits>
+
+#include <unistd.h>
 
 namespace {
 
@@ -86,13 +91,23 @@ NumberScanner::~NumberScanner()
         std::fclose(file_);
 }
 
-bool NumberScanner::open(const std::string& path)
+bool NumberScanner::open(const std::string& path, std::uint64_t maxBytes)
 {
     if (path.empty())
         return false;
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_)
+    std::string reason;
+    const int fd = openRegularFile(path, maxBytes, reason);
+    if (fd < 0) {
+        std::error_code ignored;
+        if (std::filesystem::exists(path, ignored))
+            refusal_ = reason;
         return false;
+    }
+    file_ = ::fdopen(fd, "rb");
+    if (!file_) {
+        ::close(fd);
+        return false;
+    }
     buffer_.resize(kBufferSize);
     return true;
 }

@@ -25,8 +25,10 @@ public:
     NumberScanner(const NumberScanner&) = delete;
     NumberScanner& operator=(const NumberScanner&) = delete;
 
-    // False when the file does not open.
-    bool open(const std::string& path);
+    // False when the file does not open, or is no regular file of at most `maxBytes`
+    // bytes; refusals of a file that exists leave the reason in refusal().
+    bool open(const std::string& path, std::uint64_t maxBytes);
+    const std::string& refusal() const { return refusal_; }
     Result next(float& value);
 
     // After NotANumber: the offending text, cut short for messages.
@@ -47,4 +49,5 @@ private:
     bool endOfFile_ = false;
     bool readFailed_ = false;
     std::uint64_t count_ = 0;
+    std::string refusal_;
 };

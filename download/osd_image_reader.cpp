@@ -1,9 +1,14 @@
 #include "download/reader_support.h"
 #include "download/table_readers.h"
 
+#include "config/atomic_file.h"
+
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+
+#include <unistd.h>
 
 namespace {
 
@@ -19,9 +24,14 @@ struct FileCloser {
 bool readOsdImageFile(const std::string& path, FlashRegion& region, RunState& state, DownloadObserver& observer)
 {
     // Binary mode: the image's bytes exactly, CR LF pairs and 0x1A bytes included.
-    std::unique_ptr<std::FILE, FileCloser> file(path.empty() ? nullptr : std::fopen(path.c_str(), "rb"));
+    std::string refusal;
+    const int fd = path.empty() ? -1 : openRegularFile(path, kSmallTableFileLimit, refusal);
+    std::unique_ptr<std::FILE, FileCloser> file(fd < 0 ? nullptr : ::fdopen(fd, "rb"));
     if (!file) {
-        reportUnopenedFile(path, state);
+        if (fd >= 0)
+            ::close(fd);
+        std::error_code ignored;
+        reportUnopenedFile(path, state, fd < 0 && std::filesystem::exists(path, ignored) ? refusal : std::string());
         return false;
     }
     ReadProgress progress(region, observer);

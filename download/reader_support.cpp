@@ -6,9 +6,11 @@
 #include <cmath>
 #include <limits>
 
-void reportUnopenedFile(const std::string& path, RunState& state)
+void reportUnopenedFile(const std::string& path, RunState& state, const std::string& refusal)
 {
     state.errorText += path.empty() ? "Unable to open file" : "Unable to open file " + path;
+    if (!refusal.empty())
+        state.errorText += ": " + refusal;
 }
 
 void reportScanFailure(const std::string& path, NumberScanner::Result result, const NumberScanner& scanner,

@@ -12,8 +12,9 @@
 #include <optional>
 #include <string>
 
-// "Unable to open file %s", or "Unable to open file" for an empty path.
-void reportUnopenedFile(const std::string& path, RunState& state);
+// "Unable to open file %s", or "Unable to open file" for an empty path; a file that exists
+// but was refused (not a regular file, too large) adds the reason.
+void reportUnopenedFile(const std::string& path, RunState& state, const std::string& refusal = {});
 
 // A number scan that ended in anything but a number or the end of the file.
 void reportScanFailure(const std::string& path, NumberScanner::Result result, const NumberScanner& scanner,

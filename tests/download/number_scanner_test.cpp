@@ -20,7 +20,7 @@ Scan scanText(const std::string& text)
     TempDir dir;
     writeFile(dir / "numbers.txt", text);
     NumberScanner scanner;
-    EXPECT_TRUE(scanner.open((dir / "numbers.txt").string()));
+    EXPECT_TRUE(scanner.open((dir / "numbers.txt").string(), 1u << 20));
     Scan scan;
     float value = 0.0f;
     NumberScanner::Result result;
@@ -101,9 +101,8 @@ TEST(NumberScanner, AFolderIsNotReadAsAnEmptyFile)
     TempDir dir;
     NumberScanner folder;
     float value = 0.0f;
-    if (folder.open(dir.path().string())) {
-        EXPECT_EQ(folder.next(value), NumberScanner::Result::ReadError);
-    }
+    EXPECT_FALSE(folder.open(dir.path().string(), 1u << 20));
+    EXPECT_EQ(folder.next(value), NumberScanner::Result::ReadError);
 }
 
 } // namespace

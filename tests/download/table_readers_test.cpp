@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -120,7 +122,7 @@ TEST_F(TableReaders, LutValuesBecomeBigEndianWordsOfTheirScaleWhateverTheLineLay
 
 TEST_F(TableReaders, MatrixCoefficientsAreSignMagnitudeWordsInABlockOf256Bytes)
 {
-    const std::string matrix = file("m.txt", "-1.0 1.0 0.0\r\n0.5 -0.25 1.5e-005\r\n");
+    const std::string matrix = file("m.txt", "-1.0 1.0 0.0\r\n0.5 -0.25 1.5e-005\r\n" + repeatedLines("0 0 0", 4));
     FlashRegion region = bufferOf(512);
     region.fillCount = 8;
     ASSERT_TRUE(readMatrixFile(matrix, region, state, observer));
@@ -131,15 +133,15 @@ TEST_F(TableReaders, MatrixCoefficientsAreSignMagnitudeWordsInABlockOf256Bytes)
     EXPECT_EQ(bytesAt(region, 8, 24), expected);
     EXPECT_EQ(region.fillCount, 8u + 256u);
     EXPECT_EQ(bytesAt(region, 32, 232), Bytes(232, 0));
-    EXPECT_EQ(observer.events.back(), "status: Read count is 24 and total is 32");
+    EXPECT_EQ(observer.events.back(), "status: Read count is 72 and total is 80");
 
     // Over other bytes: sign and zero bytes and the padding are written outright; the
     // magnitude is ORed.
     FlashRegion used = bufferOf(256);
     std::fill(used.data.begin(), used.data.end(), 0x11);
-    ASSERT_TRUE(readMatrixFile(file("half.txt", "0.5 0 0\r\n"), used, state, observer));
+    ASSERT_TRUE(readMatrixFile(file("half.txt", "0.5 0 0\r\n" + repeatedLines("0 0 0", 5)), used, state, observer));
     EXPECT_EQ(bytesAt(used, 0, 12), (Bytes{0x00, 0x00, 0x51, 0x11, 0x00, 0x00, 0x11, 0x11, 0x00, 0x00, 0x11, 0x11}));
-    EXPECT_EQ(bytesAt(used, 12, 244), Bytes(244, 0));
+    EXPECT_EQ(bytesAt(used, 72, 184), Bytes(184, 0));
 }
 
 TEST_F(TableReaders, AnOsdImageIsCopiedByteForByteAndFollowedBy224ZeroBytes)
@@ -201,7 +203,7 @@ TEST_F(TableReaders, EachRefusedFileEndsWithAMessageNamingItAndNothingWrittenPas
         {"table value", readColorTableFile, almost + "0 0 0 0.5 1.2 0.5\r\n", 0x100000,
          "Unable to use file %: the value 1.2 does not fit its field (0 to 1)"},
         {"matrix group cut short", readMatrixFile, "1 0 0\r\n0 1\r\n", 256,
-         "Unable to use the matrix file %: it ends inside a group of three numbers"},
+         std::string(kSizeMismatchText) + " %: 5 numbers instead of six lines of three"},
         // More data than the buffer holds.
         {"LUT too long", readFirstLutFile, "1 1 1", 5, kSizeMismatchText},
         {"OSD image too long", readOsdImageFile, std::string(101, 'x'), 100, kSizeMismatchText},
@@ -242,7 +244,7 @@ TEST_F(TableReaders, LutValuesFitWhereTheirConvertedFieldFits)
 TEST_F(TableReaders, MatrixMagnitudesOfTwoOrMoreAreRefused)
 {
     FlashRegion region = bufferOf(256);
-    EXPECT_EQ(refusal(readMatrixFile, "1.99 -1.99 0\r\n", region), "");
+    EXPECT_EQ(refusal(readMatrixFile, "1.99 -1.99 0\r\n" + repeatedLines("0 0 0", 5), region), "");
     // 1.99 x 65535 + 0.5 = 130415.15 -> 130415, magnitude 65207 = 0xFEB7.
     EXPECT_EQ(bytesAt(region, 2, 2), (Bytes{0xFE, 0xB7}));
 
@@ -253,16 +255,42 @@ TEST_F(TableReaders, MatrixMagnitudesOfTwoOrMoreAreRefused)
     }
 }
 
-TEST_F(TableReaders, AMatrixFileOfMoreThan21GroupsNeverRunsPastItsBlock)
+// An empty matrix file, one a save was still writing, or one of another size would
+// download as a wrong matrix reported as a success.
+TEST_F(TableReaders, MatrixFilesOtherThanSixLinesOfThreeAreRefusedWithNothingStored)
 {
-    for (std::size_t groups : {21, 22}) {
+    for (std::size_t lines : {0, 4, 5, 6, 7, 12, 21, 22}) {
         FlashRegion region = bufferOf(512);
         std::fill(region.data.begin() + 256, region.data.end(), 0xAB);
-        const std::string error = refusal(readMatrixFile, repeatedLines("0.5 0.5 0.5", groups), region);
-        EXPECT_EQ(error, groups == 21 ? "" : kSizeMismatchText);
-        EXPECT_EQ(bytesAt(region, 256, 256), Bytes(256, 0xAB)) << groups;
-        // The last magnitude of group 21 (16384), then four zero bytes.
-        EXPECT_EQ(bytesAt(region, 248, 8), (Bytes{0x00, 0x00, 0x40, 0x00, 0, 0, 0, 0})) << groups;
+        const std::string error = refusal(readMatrixFile, repeatedLines("0.5 0.5 0.5", lines), region);
+        if (lines == 6) {
+            EXPECT_EQ(error, "");
+            EXPECT_EQ(region.fillCount, 256u);
+        } else {
+            EXPECT_EQ(error, std::string(kSizeMismatchText) + " " + (dir / "input").string() + ": "
+                                 + std::to_string(lines * 3) + " numbers instead of six lines of three");
+            EXPECT_EQ(region.fillCount, 0u);
+            EXPECT_EQ(bytesAt(region, 0, 256), Bytes(256, 0)) << lines;
+        }
+        EXPECT_EQ(bytesAt(region, 256, 256), Bytes(256, 0xAB)) << lines;
+    }
+}
+
+// A FIFO would stall the run for ever and a device would be read without end: every
+// reader refuses what is no regular file, naming it and why.
+TEST_F(TableReaders, FilesThatAreNotRegularFilesAreRefusedAtOnce)
+{
+    const std::string fifo = (dir / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (Reader reader : {readColorTableFile, readOsdImageFile, readFirstLutFile, readSecondLutFile, readMatrixFile}) {
+        for (const auto& [path, kind] : {std::pair<std::string, std::string>{fifo, "a FIFO"}, {"/dev/zero", "a character device"},
+                                         {dir.path().string(), "a folder"}}) {
+            FlashRegion region = bufferOf(0x100000);
+            RunState run;
+            EXPECT_FALSE(reader(path, region, run, observer));
+            EXPECT_EQ(run.errorText, "Unable to open file " + path + ": not a regular file but " + kind);
+            EXPECT_EQ(region.fillCount, 0u);
+        }
     }
 }
 

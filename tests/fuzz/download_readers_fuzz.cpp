@@ -39,7 +39,7 @@ bool isShortDecimal(const std::string& token)
 void checkScanner(const std::string& path, std::string_view text)
 {
     NumberScanner scanner;
-    check(scanner.open(path));
+    check(scanner.open(path, 1u << 20));
     float value = 0.0f;
     for (std::size_t at = 0;;) {
         const std::size_t first = std::min(text.find_first_not_of(" \t\n\v\f\r", at), text.size());
