@@ -104,6 +104,7 @@ void CHubrinDlg::startProgram(Record record, const QString& programName)
         return;
     QString error;
     program = shell_.startProgram(programName, error);
+    startedNames_[record] = programName;
     if (!program)
         messages_.warn(this, kTitle, error);
 }
@@ -121,6 +122,27 @@ void CHubrinDlg::openHelp()
     QString error;
     if (!shell_.openDocument(QStringLiteral("Chromix_Processor.chm"), error))
         messages_.warn(this, kTitle, error);
+}
+
+QStringList CHubrinDlg::runningPrograms() const
+{
+    QStringList names;
+    for (std::size_t record = 0; record < started_.size(); ++record) {
+        if (started_[record] && started_[record]->isRunning())
+            names << startedNames_[record];
+    }
+    return names;
+}
+
+void CHubrinDlg::reject()
+{
+    const QStringList running = runningPrograms();
+    if (!running.isEmpty()
+        && !messages_.ask(this, kTitle,
+                          QStringLiteral("Still running: %1.\nQuitting ends them, and what they have not saved is lost. Quit?")
+                              .arg(running.join(QStringLiteral(", ")))))
+        return;
+    QDialog::reject();
 }
 
 void CHubrinDlg::showAbout()

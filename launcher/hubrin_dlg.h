@@ -7,6 +7,7 @@
 #include "config/registry_store.h"
 
 #include <QDialog>
+#include <QStringList>
 
 #include <array>
 #include <memory>
@@ -27,6 +28,11 @@ public:
 
     void showAbout();
 
+public slots:
+    // Quit, Escape and the close box: while started programs still run, the operator is
+    // asked first, since ending them loses what they have not saved.
+    void reject() override;
+
 private:
     // The started-program records, in the order they are ended.
     enum Record { Download, PrimaryCalibration, StepWedgeDisplay, LinearityCalibration, RecordCount };
@@ -36,12 +42,14 @@ private:
     void startProgram(Record record, const QString& programName);
     void startSelectedCalibration();
     void openHelp();
+    QStringList runningPrograms() const;
 
     std::unique_ptr<RegistryStore> store_;
     LauncherShell& shell_;
     MessagePresenter& messages_;
     std::unique_ptr<CalibrationSettings> settings_;
     std::array<std::unique_ptr<StartedProgram>, RecordCount> started_;
+    std::array<QString, RecordCount> startedNames_;
 
     QRadioButton* primary_ = nullptr;
     QRadioButton* linearity_ = nullptr;

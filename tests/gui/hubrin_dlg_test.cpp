@@ -108,10 +108,33 @@ TEST_F(LauncherWindow, EachProgramStartsOnceWhileItRunsAndClosingEndsTheRest)
     click("startCalibration");
     EXPECT_EQ(shell.started, QStringList({"Patchora", "Patchora", "Ramvel", "Trisola"}));
 
+    // Quitting asks first, naming what still runs; No keeps everything running.
+    messages.answer = false;
+    click("quit");
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    dialog->close();
+    EXPECT_TRUE(dialog->isVisible());
+    ASSERT_EQ(messages.questions.size(), 3u);
+    EXPECT_EQ(messages.questions[0].title, "Hubrin");
+    EXPECT_EQ(messages.questions[0].text,
+              "Still running: Trisola, Patchora, Ramvel.\nQuitting ends them, and what they have not saved is lost. Quit?");
+    EXPECT_TRUE(shell.killed.isEmpty());
+
+    messages.answer = true;
     click("quit");
     EXPECT_FALSE(dialog->isVisible());
     dialog.reset();
     EXPECT_EQ(shell.killed, QStringList({"Trisola", "Patchora", "Ramvel"})) << "in record order";
+}
+
+TEST_F(LauncherWindow, QuitWithNothingRunningAsksNothing)
+{
+    open();
+    click("startDisplay");
+    shell.running.clear();
+    click("quit");
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(messages.questions.empty());
 }
 
 TEST_F(LauncherWindow, AboutShowsTheVersion)
