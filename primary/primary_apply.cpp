@@ -51,8 +51,10 @@ void deriveZ(MeasuredPrimaries& measured)
         primary.z = static_cast<float>((1.0 - primary.x) - primary.y);
 }
 
-// The first failing check's message, or empty when the measurements are usable.
-std::string inputCheckFailure(const MeasuredPrimaries& measured)
+// The first failing check's message, or empty when the measurements are usable. A
+// luminance is light measured: one that is not above 0 is a misreading, whatever the
+// ratios of the three would give.
+std::string inputCheckFailure(const MeasuredPrimaries& measured, const std::array<float, 3>& measuredLuminances)
 {
     for (Channel channel : kAllChannels) {
         const PrimaryMeasurement& primary = measured.primaries[channelIndex(channel)];
@@ -63,7 +65,10 @@ std::string inputCheckFailure(const MeasuredPrimaries& measured)
     const auto& primaries = measured.primaries;
     const double luminanceSum =
         static_cast<double>(primaries[0].luminance) + primaries[1].luminance + primaries[2].luminance;
-    if (!withinUnitBand(luminanceSum))
+    const bool allPositive = std::all_of(measuredLuminances.begin(), measuredLuminances.end(), [](float luminance) {
+        return luminance > 0.0f;
+    });
+    if (!withinUnitBand(luminanceSum) || !allPositive)
         return kInvalidLuminanceMessage;
     return {};
 }
@@ -79,6 +84,18 @@ bool allFinite(const Matrix3& matrix)
 {
     return std::all_of(matrix.begin(), matrix.end(), [](const auto& row) {
         return std::all_of(row.begin(), row.end(), [](double value) { return std::isfinite(value); });
+    });
+}
+
+// The processor holds each coefficient as a sign and a magnitude below 2, and reads the
+// coefficient as the matrix file writes it (six significant digits).
+bool fitsTheProcessor(const Matrix3& matrix)
+{
+    return std::all_of(matrix.begin(), matrix.end(), [](const auto& row) {
+        return std::all_of(row.begin(), row.end(), [](double value) {
+            float written = 0.0f;
+            return parseLeadingFloat(formatGeneral(value), written) && std::fabs(written) < 2.0f;
+        });
     });
 }
 
@@ -130,15 +147,25 @@ ApplyResult applyPrimaryCalibration(const FieldTexts& texts, DisplayType display
 {
     ApplyResult result;
     parseTexts(texts, measured);
+    std::array<float, 3> measuredLuminances{};
+    for (std::size_t c = 0; c < 3; ++c)
+        measuredLuminances[c] = measured.primaries[c].luminance;
     normaliseLuminances(measured);
     deriveZ(measured);
 
-    if (std::string failure = inputCheckFailure(measured); !failure.empty()) {
+    if (std::string failure = inputCheckFailure(measured, measuredLuminances); !failure.empty()) {
         result.status = {std::move(failure), true};
     } else {
         result.saveEnabled = true;
         const Matrix3 native = WhitePointMatrix().nativeMatrix();
-        if (std::optional<Matrix3> d65 = downloadMatrix(measured, displayType, native)) {
+        std::optional<Matrix3> d65 = downloadMatrix(measured, displayType, native);
+        // A coefficient the processor cannot hold would only be refused by the download,
+        // long after the operator left the meter: refuse it now, with Save left off.
+        if (d65 && !fitsTheProcessor(*d65)) {
+            d65.reset();
+            result.saveEnabled = false;
+        }
+        if (d65) {
             matrices.d65 = *d65;
             matrices.native = native;
             matrices.valid = true;

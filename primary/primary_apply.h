@@ -21,8 +21,10 @@ struct ApplyResult {
 
 // Parses the texts into `measured` (a text that does not begin with a number keeps that
 // field's previous value; before any value was parsed that is 0), checks them, and on
-// success replaces `matrices`. Input checks that fail leave `matrices` as they were and
-// Save disabled; a matrix that comes out undefined marks `matrices` invalid but keeps the
-// last computed values.
+// success replaces `matrices`. Input checks that fail (a luminance not above 0 among
+// them) leave `matrices` as they were and Save disabled; a matrix that comes out
+// undefined marks `matrices` invalid but keeps the last computed values, and one with a
+// coefficient the processor cannot hold (magnitude 2 or more) does the same with Save
+// disabled.
 ApplyResult applyPrimaryCalibration(const FieldTexts& texts, DisplayType displayType,
                                     MeasuredPrimaries& measured, CalibrationMatrices& matrices);

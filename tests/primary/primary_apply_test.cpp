@@ -20,11 +20,6 @@ constexpr Matrix3 kBt709OnNonRgbLed{{{0.99993353, 0, 6.64700262e-05},
 constexpr Matrix3 kBt709OnRgbLed{{{1.34722521, -0.389108787, 0.0128668603},
                                    {-0.0832442205, 1.05913029, -0.0572284095},
                                    {-0.0153775693, -0.0618034641, 1.07718103}}};
-// The same with a red luminance of -0.1.
-constexpr Matrix3 kNegativeRedOnRgbLed{{{-2.86420079, 0.827245281, -0.027354945},
-                                         {-0.0832442205, 1.05913029, -0.0572284095},
-                                         {-0.0153775693, -0.0618034641, 1.07718103}}};
-
 // The code rounds its inputs to single precision, which moves its results by about 1e-7.
 void expectMatrixNear(const Matrix3& actual, const Matrix3& expected)
 {
@@ -78,14 +73,36 @@ TEST_F(ApplyTest, Bt709PrimariesOnBothDisplayTypes)
     }
 }
 
-TEST_F(ApplyTest, OnlyTheRatiosOfTheLuminancesMatterWhateverTheirSign)
+TEST_F(ApplyTest, OnlyTheRatiosOfPositiveLuminancesMatter)
 {
     const std::string reference = apply(bt709FieldTexts()).reportText;
     EXPECT_EQ(apply(withLuminances("21.26", "71.52", "7.22")).reportText, reference);
-    EXPECT_EQ(apply(withLuminances("-21.26", "-71.52", "-7.22")).reportText, reference);
+    // A luminance not above 0 is a misreading, even when the ratios would give a matrix
+    // (a red of -0.1 gives a coefficient of -2.86, which the processor cannot hold).
+    for (const FieldTexts& texts : {withLuminances("-21.26", "-71.52", "-7.22"), withLuminances("-0.1", "0.7152", "0.0722"),
+                                    withLuminances("0", "0.7152", "0.0722")}) {
+        const ApplyResult result = apply(texts);
+        EXPECT_EQ(result.status.text, "Invalid Luminance values");
+        EXPECT_FALSE(result.saveEnabled);
+        EXPECT_EQ(result.reportText, reference);
+    }
+}
 
-    EXPECT_EQ(apply(withLuminances("-0.1", "0.7152", "0.0722")).status.text, "");
-    expectMatrixNear(matrices.d65, kNegativeRedOnRgbLed);
+// Coefficients of magnitude 2 or more do not fit the processor's field: refused at Apply,
+// with Save left off, instead of by the download long after the measurement.
+TEST_F(ApplyTest, MatricesThatDoNotFitTheProcessorAreRefusedWithSaveOff)
+{
+    const std::string goodReport = apply(bt709FieldTexts()).reportText;
+    FieldTexts tinyGamut{{{"0.33", "0.33", "0.3"}, {"0.32", "0.34", "0.6"}, {"0.31", "0.32", "0.1"}}};
+    FieldTexts blueBeyondTheLocus = bt709FieldTexts(); // x + y above 1
+    blueBeyondTheLocus[2].x = "0.7";
+    blueBeyondTheLocus[2].y = "0.4";
+    for (const FieldTexts& texts : {tinyGamut, blueBeyondTheLocus}) {
+        const ApplyResult result = apply(texts);
+        EXPECT_EQ(result.status.text, "Check measured chromaticity values - calculated calibration matrix is invalid.");
+        EXPECT_FALSE(result.saveEnabled || result.matricesValid || result.triangle);
+        EXPECT_EQ(result.reportText, goodReport);
+    }
 }
 
 TEST_F(ApplyTest, InputChecksStopTheRunAndKeepTheLastMatrices)
