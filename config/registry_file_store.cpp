@@ -47,13 +47,20 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
     // Writers reaching the file through different links must share one lock and one set
     // of temporaries, or one's clean-up deletes another's temporary file.
     const std::filesystem::path target = resolveLinks(file);
+    // Nothing beside a device or a FIFO: not even its lock file.
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+        std::string reason;
+        readWholeFile(target, kSettingsFileLimit, &reason);
+        error = file.string() + ": " + reason;
+        return std::nullopt;
+    }
     FileLock lock(target);
     if (!lock.locked()) {
         error = file.string() + ": the lock cannot be taken (" + lock.error() + ")";
         return std::nullopt;
     }
     removeLeftoverTemporaries(target);
-    struct stat status {};
     const bool exists = ::lstat(target.c_str(), &status) == 0;
     std::optional<RegistryFile> document = (createMissing && !exists) ? RegistryFile::empty() : readStoreFile(target, error);
     if (!document)

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -38,9 +42,11 @@ TEST_F(StoreCommand, ShowPrintsTheRecordAndTheLoadResult)
     EXPECT_NE(out.str().find("stepList = \"0~255~~\"\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("load: true\n"), std::string::npos);
 
-    // An unreadable store is reported, and never overwritten.
+    // An unreadable store is reported with its reason, and never overwritten.
     writeFile(dir / "registry.reg", "garbage\r\n");
     EXPECT_EQ(run({"show"}), kExitFailure);
+    EXPECT_EQ(err.str().rfind("chromix store: the settings cannot be read\n" + (dir / "registry.reg").string() + ": ", 0), 0u)
+        << err.str();
     EXPECT_EQ(run({"set", "Matrix", "Current", "x"}), kExitFailure);
     EXPECT_EQ(readFile(dir / "registry.reg"), "garbage\r\n");
 }
@@ -63,6 +69,30 @@ TEST_F(StoreCommand, GetShowsValuesSetWritesThemAndMistakesAreNamed)
     EXPECT_EQ(run({}), kExitUsage);
     EXPECT_EQ(run({"get", "Matrix"}), kExitUsage);
     EXPECT_NE(err.str().find("usage:"), std::string::npos);
+}
+
+// A failed write names the file and the system's reason on a second line.
+TEST_F(StoreCommand, FailedWritesSayWhy)
+{
+    const std::string store = (dir / "registry.reg").string();
+    std::filesystem::create_directory(store + ".lock");
+    EXPECT_EQ(run({"set", "Matrix", "Current", "x"}), kExitFailure);
+    EXPECT_EQ(err.str(), "chromix store: cannot write \"Current\" in key \"Matrix\"\n" + store + ": the lock cannot be taken ("
+                             + store + ".lock: Is a directory)\n");
+    std::filesystem::remove(store + ".lock");
+
+    // A full disk, as far as this process may write.
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit saved = limit;
+    limit.rlim_cur = 16;
+    std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const int status = run({"set", "Matrix", "Current", "x"});
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(status, kExitFailure);
+    EXPECT_NE(err.str().find("\n" + store + ": the file cannot be replaced (File too large)\n"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"get", "Matrix", "Current"}), kExitFailure);
 }
 
 } // namespace

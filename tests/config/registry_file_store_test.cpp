@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -96,6 +97,31 @@ TEST_F(RegistryFileStoreWrite, MissingFileOpensNoKeyButCreateKeyMakesIt)
     EXPECT_EQ(readFile(nested.file()), StoreFileText().key("Second1D\\Current").value("ValidRed", "false").text() + "\r\n");
 }
 
+// The link stays a link; a dangling one gets its target created. A FIFO or a device in
+// place of the store is refused at once, with the reason, and gets no lock file beside it.
+TEST_F(RegistryFileStoreWrite, LinksAreFollowedAndFilesThatAreNoFilesRefused)
+{
+    const auto link = dir / "link.reg";
+    std::filesystem::create_symlink("target.reg", link);
+    RegistryFileStore linked(link);
+    auto created = linked.createKey("Matrix");
+    ASSERT_TRUE(created) << linked.lastError();
+    ASSERT_TRUE(created->setString("Current", "m.txt")) << linked.lastError();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(RegistryFileStore(dir / "target.reg").openKey("Matrix"));
+
+    const auto fifo = dir / "fifo.reg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::filesystem::path& path : {fifo, std::filesystem::path("/dev/full")}) {
+        RegistryFileStore odd(path);
+        EXPECT_FALSE(odd.openKey(""));
+        EXPECT_EQ(odd.lastError(), path.string() + ": not a regular file but " + (path == fifo ? "a FIFO" : "a character device"));
+        EXPECT_FALSE(odd.createKey("Matrix"));
+        EXPECT_EQ(odd.lastError(), path.string() + ": not a regular file but " + (path == fifo ? "a FIFO" : "a character device"));
+        EXPECT_FALSE(std::filesystem::exists(path.string() + ".lock"));
+    }
+}
+
 // Every write flushes the file to disk; on a busy disk hundreds of flushes take many
 // seconds. The multi-process tests check locking and atomic replacement, which a memory
 // file system shows just as well, so they run there when the machine has one.
@@ -131,16 +157,19 @@ pid_t startChild(Work work)
     return pid;
 }
 
+// Half the writers reach the file through a link: all must share one lock.
 TEST_F(RegistryFileStoreProcesses, ConcurrentWritersLoseNothing)
 {
     constexpr int kProcesses = 4;
+    const std::filesystem::path link = folder / "link.reg";
+    std::filesystem::create_symlink(file.filename(), link);
     constexpr int kValuesEach = 200;
     const auto name = [](int process, int i) { return std::to_string(process) + "_" + std::to_string(i); };
     writeFile(file, StoreFileText().key("Values").text());
     std::vector<pid_t> children;
     for (int process = 0; process < kProcesses; ++process) {
         children.push_back(startChild([&, process] {
-            RegistryFileStore store(file);
+            RegistryFileStore store(process % 2 == 0 ? file : link);
             auto key = store.openKey("Values");
             for (int i = 0; key && i < kValuesEach; ++i) {
                 if (!key->setString("v" + name(process, i), "data " + name(process, i)))
@@ -164,6 +193,7 @@ TEST_F(RegistryFileStoreProcesses, ConcurrentWritersLoseNothing)
             found += document->valueBytes(kBase + "\\Values", "v" + name(process, i)) == "data " + name(process, i) + '\0';
     }
     EXPECT_EQ(found, kProcesses * kValuesEach);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
 }
 
 TEST_F(RegistryFileStoreProcesses, KilledWriterNeverLeavesATornFileOrAStaleLock)
