@@ -1,6 +1,7 @@
 // chromix download against a small installation's simulated processor.
 
 #include "cli/commands.h"
+#include "config/atomic_file.h"
 #include "download/command_installation.h"
 
 #include <gtest/gtest.h>
@@ -66,6 +67,36 @@ TEST_F(DownloadCommand, FailuresEndWithTheirMessageAndLeaveTheFlashAlone)
     EXPECT_EQ(run({"--calibration-values", "--pause-ms", "-5"}), kExitUsage);
     EXPECT_NE(err.str().find("--pause-ms takes a number of milliseconds"), std::string::npos);
     EXPECT_EQ(run({"--calibration-values", "extra"}), kExitUsage);
+}
+
+// An image the simulated processor cannot use fails the device check, with the window's
+// text and then the reason; so does an image another download holds.
+TEST_F(DownloadCommand, UnusableFlashImagesFailTheDeviceCheckSayingWhy)
+{
+    TempDir work;
+    const fs::path shortImage = work / "short.bin";
+    writeFile(shortImage, "short");
+    const std::pair<fs::path, std::string> cases[] = {
+        {work / "no folder" / "flash.bin", "The folder of the flash image " + (work / "no folder" / "flash.bin").string() + " does not exist"},
+        {shortImage, "The flash image " + shortImage.string() + " holds 5 bytes, not 8388608"},
+        {"/dev/zero", "Unable to read the flash image /dev/zero: not a regular file but a character device"}};
+    for (const auto& [image, reason] : cases) {
+        ::setenv("CHROMIX_SPI_ADAPTER", ("sim:" + image.string()).c_str(), 1);
+        EXPECT_EQ(run(kCalibrationValues), kExitFailure);
+        EXPECT_EQ(err.str(), "No device connection\nchromix download: " + reason + "\n");
+    }
+
+    const fs::path image = installation / "processor_flash.bin";
+    ::unsetenv("CHROMIX_SPI_ADAPTER");
+    const std::string before = readFile(image);
+    {
+        FileLock otherDownload(image);
+        ASSERT_TRUE(otherDownload.locked());
+        EXPECT_EQ(run(kCalibrationValues), kExitFailure);
+    }
+    EXPECT_EQ(err.str(), "No device connection\nchromix download: The flash image " + image.string() + " cannot be used: "
+                             + image.string() + ".lock: in use by another program\n");
+    EXPECT_TRUE(readFile(image) == before);
 }
 
 } // namespace

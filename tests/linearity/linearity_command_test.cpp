@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
@@ -116,8 +118,15 @@ TEST_F(LinearityCommandTest, FailuresExitWithOne)
     EXPECT_NE(err.str().find("nothing saved"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(lutPathFor(dir, Channel::Red)));
 
-    EXPECT_EQ(run({"--data", (dir / "missing.txt").string()}), kExitFailure);
-    EXPECT_NE(out.str().find("  The linearity data file has format or data errors!\n"), std::string::npos);
+    // The window's text, and the file with the reason; a FIFO is refused, not waited on.
+    const std::string fifo = (dir / "fifo.txt").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const auto& [file, reason] : {std::pair<std::string, std::string>{(dir / "missing.txt").string(), "No such file or directory"},
+                                       {fifo, "not a regular file but a FIFO"}}) {
+        EXPECT_EQ(run({"--data", file}), kExitFailure);
+        EXPECT_NE(out.str().find("  The linearity data file has format or data errors!\n"), std::string::npos);
+        EXPECT_EQ(err.str(), "chromix linearity: " + file + ": " + reason + "\n");
+    }
 }
 
 } // namespace
