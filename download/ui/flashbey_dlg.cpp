@@ -2,6 +2,7 @@
 
 #include "download/download_run.h"
 #include "uikit/dialog_units.h"
+#include "uikit/message_presenter.h"
 #include "uikit/program_icons.h"
 #include "uikit/status_field.h"
 
@@ -83,10 +84,11 @@ private:
 };
 
 CFlashbeyDlg::CFlashbeyDlg(std::unique_ptr<RegistryStore> store, std::unique_ptr<ChosenSpiAdapter> adapter,
-                           double pauseScale, QWidget* parent)
+                           MessagePresenter& messages, double pauseScale, QWidget* parent)
     : QDialog(parent)
     , store_(std::move(store))
     , adapter_(std::move(adapter))
+    , messages_(messages)
     , settings_(*store_)
     , observer_(std::make_unique<DialogObserver>(*this))
     , flash_(adapter_->library(), adapter_->clock())
@@ -268,7 +270,12 @@ void CFlashbeyDlg::download()
     if (runActive() || !selection_->downloadEnabled())
         return;
     cancel_->setText(QStringLiteral("Cancel"));
+    // Nothing of an earlier run's progress may look like this one's.
+    progress_->setValue(0);
     if (!flash_.checkDevice(*observer_, pacer_)) {
+        // Without an open adapter the check said "No device connection": add what to do.
+        if (const std::string advice = adapter_->connectionAdvice(); !flash_.adapterOpen() && !advice.empty())
+            appendStatus(true, QString::fromStdString(advice));
         cancel_->setText(QStringLiteral("Done"));
         emit beeped(true);
         return;
@@ -284,8 +291,9 @@ void CFlashbeyDlg::startWorker()
     pacer_.restart();
     selection_->setRunActive(true);
     showSelection();
+    runReports_.startRun();
     worker_ = std::thread([this] {
-        runDownload(regions_, state_, settings_, flash_, mailbox_, pacer_);
+        runDownload(regions_, state_, settings_, flash_, runReports_, pacer_);
         QMetaObject::invokeMethod(this, &CFlashbeyDlg::finishRun, Qt::QueuedConnection);
     });
 }
@@ -323,6 +331,11 @@ void CFlashbeyDlg::stopRun()
 
 void CFlashbeyDlg::reject()
 {
+    if (runActive()
+        && !messages_.ask(this, windowTitle(),
+                          QStringLiteral("A download is running. Stopping now leaves the processor's flash incomplete; "
+                                         "download again before using it. Stop?")))
+        return;
     stopRun();
     QDialog::reject();
 }

@@ -12,6 +12,7 @@
 #include "download/download_selection.h"
 #include "download/flash_region.h"
 #include "download/run_state.h"
+#include "download/ui/reading_progress.h"
 #include "download/ui/run_mailbox.h"
 #include "download/ui/stoppable_pacer.h"
 
@@ -22,6 +23,7 @@
 #include <memory>
 #include <thread>
 
+class MessagePresenter;
 class QCheckBox;
 class QProgressBar;
 class QPushButton;
@@ -33,10 +35,10 @@ class StatusField;
 class CFlashbeyDlg : public QDialog {
     Q_OBJECT
 public:
-    // `store` must not be null. Pauses of a run last their designed length times
-    // `pauseScale` (tests shorten them).
+    // `store` must not be null; `messages` asks before a running download is stopped.
+    // Pauses of a run last their designed length times `pauseScale` (tests shorten them).
     CFlashbeyDlg(std::unique_ptr<RegistryStore> store, std::unique_ptr<ChosenSpiAdapter> adapter,
-                 double pauseScale = 1.0, QWidget* parent = nullptr);
+                 MessagePresenter& messages, double pauseScale = 1.0, QWidget* parent = nullptr);
     // Stops a run that is still going and waits for it; then closes the adapter.
     ~CFlashbeyDlg() override;
 
@@ -46,7 +48,8 @@ public:
     bool runActive() const { return worker_.joinable(); }
 
 public slots:
-    // Cancel, Escape and the window's close button: stops a running download first.
+    // Cancel, Escape and the window's close button: a running download is stopped first,
+    // when the operator agrees.
     void reject() override;
 
 signals:
@@ -76,6 +79,7 @@ private:
 
     std::unique_ptr<RegistryStore> store_;
     std::unique_ptr<ChosenSpiAdapter> adapter_;
+    MessagePresenter& messages_;
     CalibrationSettings settings_;
     std::unique_ptr<DownloadSelection> selection_;
     std::unique_ptr<DialogObserver> observer_;
@@ -84,6 +88,7 @@ private:
     RunState state_;
     StoppablePacer pacer_;
     RunMailbox mailbox_;
+    ReadingProgress runReports_{mailbox_, regions_};
     QTimer deliveryTimer_;
     std::thread worker_;
 

@@ -7,6 +7,7 @@
 #include "download/command_installation.h"
 #include "gui/dialog_controls.h"
 #include "gui/qt_printers.h"
+#include "gui/recording_presenter.h"
 #include "support/temp_dir.h"
 #include "uikit/dialog_units.h"
 #include "uikit/status_field.h"
@@ -74,7 +75,7 @@ protected:
     {
         dialog = std::make_unique<CFlashbeyDlg>(std::make_unique<RegistryFileStore>(dir / "registry.reg"),
                                                 makeSpiAdapter(adapter.empty() ? "sim:" + (dir / "flash.bin").string() : adapter),
-                                                pauseScale);
+                                                messages, pauseScale);
         beeps = std::make_unique<QSignalSpy>(dialog.get(), &CFlashbeyDlg::beeped);
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
@@ -125,6 +126,7 @@ protected:
 
     const CommandInstallation& installation = CommandInstallation::get();
     TempDir dir;
+    RecordingPresenter messages;
     std::unique_ptr<CFlashbeyDlg> dialog;
     std::unique_ptr<QSignalSpy> beeps;
 };
@@ -272,6 +274,33 @@ TEST_F(DownloadWindow, ARunWritesTheChosenRegionsFromTheChosenFilesAndEndsWithDo
     }
 }
 
+TEST_F(DownloadWindow, ProgressStartsAtZeroFollowsTheFilesReadAndStaysWhereARunFailed)
+{
+    open();
+    select(kCinema);
+    click("colorTables");
+    click("calibrationValues");
+    downloadAndWait();
+    auto* progress = control<QProgressBar>("progress");
+    ASSERT_EQ(progress->value(), 100);
+
+    // The next run fails at the matrix file, after the three first LUT files.
+    set("Matrix", "Default", (dir / "missing_matrix.txt").string());
+    open();
+    select(kCinema);
+    click("colorTables");
+    click("calibrationValues");
+    progress = control<QProgressBar>("progress");
+    progress->setValue(100); // as the run before left it
+    QSignalSpy shown(progress, &QProgressBar::valueChanged);
+    downloadAndWait();
+    ASSERT_TRUE(statusText().startsWith("Unable to open file")) << statusText().toStdString();
+    ASSERT_FALSE(shown.isEmpty());
+    EXPECT_EQ(shown.first().at(0).toInt(), 0);
+    EXPECT_GT(progress->value(), 0) << "the first LUT files were read";
+    EXPECT_LT(progress->value(), 100);
+}
+
 TEST_F(DownloadWindow, AFailedDeviceCheckOrRunShowsWhyInRed)
 {
     const std::string missing = (dir / "missing_matrix.txt").string();
@@ -283,7 +312,9 @@ TEST_F(DownloadWindow, AFailedDeviceCheckOrRunShowsWhyInRed)
         std::string ending;
     } cases[] = {
         // The operator may attach the adapter and press Download again.
-        {"no adapter", kCinema, false, "red: No device connection | Done | exclamation | Download enabled"},
+        {"no adapter", kCinema, false,
+         "red: No device connection\nThe adapter setting \"no adapter\" names no adapter: use ftdi, ftdi:SERIAL (either "
+         "may end in @KHZ) or sim:IMAGE. | Done | exclamation | Download enabled"},
         // Looked up as table set "Bare Display" of "Display Type": the catalogue names no files.
         {"", kBareDisplay, false, "red: Unable to open file | Cancel | exclamation | Download enabled"},
         {"", kCinema, true, "red: Unable to open file " + missing + " | Cancel | exclamation | Download enabled"},
@@ -315,6 +346,17 @@ TEST_F(DownloadWindow, ClosingDuringARunStopsItAtOnceWithoutTouchingTheFlash)
     EXPECT_FALSE(enabled("download"));
     EXPECT_TRUE(dialog->runActive());
 
+    // Asked first; No goes on with the run.
+    messages.answer = false;
+    click("cancel");
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    dialog->close();
+    EXPECT_TRUE(dialog->isVisible() && dialog->runActive());
+    ASSERT_EQ(messages.questions.size(), 3u);
+    EXPECT_EQ(messages.questions[2].text, "A download is running. Stopping now leaves the processor's flash incomplete; "
+                                          "download again before using it. Stop?");
+
+    messages.answer = true;
     QElapsedTimer closing;
     closing.start();
     click("cancel");
