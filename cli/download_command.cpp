@@ -214,6 +214,9 @@ int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ost
     CommandPacer pacer(pause);
     if (!flash.checkDevice(observer, pacer)) {
         printImageProblem(*adapter, err);
+        // Without an open adapter the check said "No device connection": add what to do.
+        if (const std::string advice = adapter->connectionAdvice(); !flash.adapterOpen() && !advice.empty())
+            err << advice << "\n";
         return kExitFailure;
     }
 

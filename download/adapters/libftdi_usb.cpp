@@ -73,13 +73,18 @@ std::string forEachDevice(ftdi_context* context, int productId, Visit visit)
     return {};
 }
 
-// libftdi reports a refused open only as "libusb_open() failed"; the device node tells why.
-bool deniedAccess(libusb_device* device)
+// libftdi says -8 when the kernel refused for lack of permission, but a refused libusb_open
+// comes back as -4 ("libusb_open() failed"); then the device node tells why.
+bool deniedAccess(libusb_device* device, int openResult)
 {
+    if (openResult == -8)
+        return true;
+    if (openResult != -4)
+        return false;
     char node[32];
     std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", libusb_get_bus_number(device),
                   libusb_get_device_address(device));
-    return ::access(node, F_OK) == 0 && ::access(node, R_OK | W_OK) != 0;
+    return ::access(node, R_OK | W_OK) != 0;
 }
 
 class LibftdiPort : public FtdiPort {
@@ -150,7 +155,7 @@ public:
                     return false;
                 seen = true;
                 opened = ftdi_usb_open_dev(context.get(), device);
-                denied = opened < 0 && deniedAccess(device);
+                denied = opened < 0 && deniedAccess(device, opened);
                 return true;
             });
         if (!seen || opened < 0) {

@@ -62,7 +62,8 @@ TEST_F(DownloadCommand, FailuresEndWithTheirMessageAndLeaveTheFlashAlone)
 
     ::setenv("CHROMIX_SPI_ADAPTER", "none", 1);
     EXPECT_EQ(run(kCalibrationValues), kExitFailure);
-    EXPECT_EQ(err.str(), "No device connection\n");
+    EXPECT_EQ(err.str(), "No device connection\nThe adapter setting \"none\" names no adapter: use ftdi, ftdi:SERIAL (either "
+                         "may end in @KHZ) or sim:IMAGE.\n");
 
     EXPECT_EQ(run({"--calibration-values", "--pause-ms", "-5"}), kExitUsage);
     EXPECT_NE(err.str().find("--pause-ms takes a number of milliseconds"), std::string::npos);

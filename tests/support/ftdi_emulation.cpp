@@ -208,8 +208,9 @@ std::size_t EmulatedMpsse::execute(std::size_t at)
     }
 }
 
-EmulatedFtdiDevice::EmulatedFtdiDevice(FtdiDevice device, SimulatedClock& clock, const FtdiCosts& costs)
-    : device_(std::move(device)), clock_(clock), costs_(costs), flash_(kW25Q64, clock)
+EmulatedFtdiDevice::EmulatedFtdiDevice(FtdiDevice device, SimulatedClock& clock, const FtdiCosts& costs,
+                                       std::filesystem::path imageFile)
+    : device_(std::move(device)), clock_(clock), costs_(costs), flash_(kW25Q64, clock, std::move(imageFile))
 {
     const int count = device_.chip == FtdiChip::FT2232H || device_.chip == FtdiChip::FT4232H ? 2 : 1;
     for (int i = 0; i < count; ++i)
@@ -259,7 +260,8 @@ private:
     std::string error_;
 };
 
-EmulatedFtdiDevice& EmulatedFtdiUsb::attach(FtdiChip chip, std::string serial, std::uint8_t port)
+EmulatedFtdiDevice& EmulatedFtdiUsb::attach(FtdiChip chip, std::string serial, std::uint8_t port,
+                                            std::filesystem::path imageFile)
 {
     FtdiDevice device;
     device.chip = chip;
@@ -267,7 +269,7 @@ EmulatedFtdiDevice& EmulatedFtdiUsb::attach(FtdiChip chip, std::string serial, s
     device.ports = {static_cast<std::uint8_t>(port != 0 ? port : devices_.size() + 1)};
     device.description = productString(chip);
     device.serial = std::move(serial);
-    devices_.push_back(std::make_unique<EmulatedFtdiDevice>(std::move(device), clock_, costs_));
+    devices_.push_back(std::make_unique<EmulatedFtdiDevice>(std::move(device), clock_, costs_, std::move(imageFile)));
     return *devices_.back();
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -73,7 +74,9 @@ private:
 
 class EmulatedFtdiDevice {
 public:
-    EmulatedFtdiDevice(FtdiDevice device, SimulatedClock& clock, const FtdiCosts& costs);
+    // The flash contents live in `imageFile` when one is given (written back at write disable).
+    EmulatedFtdiDevice(FtdiDevice device, SimulatedClock& clock, const FtdiCosts& costs,
+                       std::filesystem::path imageFile = {});
 
     const FtdiDevice& device() const { return device_; }
     SimulatedFlashChip& flash() { return flash_; }
@@ -101,7 +104,8 @@ class EmulatedFtdiUsb : public FtdiUsb {
 public:
     explicit EmulatedFtdiUsb(SimulatedClock& clock, FtdiCosts costs = {}) : clock_(clock), costs_(costs) {}
 
-    EmulatedFtdiDevice& attach(FtdiChip chip, std::string serial = {}, std::uint8_t port = 0);
+    EmulatedFtdiDevice& attach(FtdiChip chip, std::string serial = {}, std::uint8_t port = 0,
+                               std::filesystem::path imageFile = {});
     void denyAccess(bool deny) { denyAccess_ = deny; }
 
     FtdiDeviceList findDevices() override;
