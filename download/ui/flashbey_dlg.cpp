@@ -29,6 +29,10 @@ namespace {
 constexpr int kDesignedWidth = 461;
 constexpr int kDesignedHeight = 193;
 constexpr int kPicturePixels = 100;
+constexpr int kTreeGroupRight = 243 + 156;
+constexpr int kPictureGap = 2;
+// The status line is inset in its group as far on the right as on the left.
+constexpr int kStatusWidth = 422;
 
 // A run reports after every value it reads; the window shows the latest report this often.
 constexpr int kDeliveryMilliseconds = 50;
@@ -137,10 +141,16 @@ void CFlashbeyDlg::createControls()
     tree_->setMouseTracking(true);
     tree_->viewport()->installEventFilter(this);
 
+    // The picture sits in the top right corner, between the tree's group and the edge: it
+    // keeps its size where the font leaves room and shrinks where it does not, so that it
+    // is never cut.
+    const int pictureLeft = units.toPixelsX(kTreeGroupRight + kPictureGap);
+    const int pictureRight = units.toPixelsX(kDesignedWidth - kPictureGap);
+    const int pictureSide = std::min(kPicturePixels, pictureRight - pictureLeft);
     auto* picture = new QLabel(this);
     picture->setObjectName(QStringLiteral("picture"));
-    picture->setPixmap(productLogo(kPicturePixels));
-    picture->setGeometry(units.toPixelsX(416), units.toPixelsY(4), kPicturePixels, kPicturePixels);
+    picture->setPixmap(productLogo(pictureSide));
+    picture->setGeometry(pictureRight - pictureSide, units.toPixelsY(4), pictureSide, pictureSide);
 
     colorTables_ = placed(new QCheckBox(QStringLiteral("Chromix 3D Tables"), this), "colorTables", units, 131, 82, 80, 10);
     calibrationValues_ = placed(new QCheckBox(QStringLiteral("Calibration Values"), this), "calibrationValues", units, 232, 82, 80, 10);
@@ -148,7 +158,7 @@ void CFlashbeyDlg::createControls()
                                                              colorTables_, calibrationValues_})
         widenToFitLabel(*control);
 
-    status_ = placed(new StatusField(QStringLiteral("\n"), this), "status", units, 21, 109, 419, 23);
+    status_ = placed(new StatusField(QStringLiteral("\n"), this), "status", units, 21, 109, kStatusWidth, 23);
     status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     progress_ = placed(new QProgressBar(this), "progress", units, 15, 143, 434, 14);
     progress_->setTextVisible(false);

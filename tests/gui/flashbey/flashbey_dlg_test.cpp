@@ -138,12 +138,20 @@ TEST_F(DownloadWindow, StartsWithTheDesignedControlsAndNothingOffered)
     const DialogUnits units(dialog->font());
     EXPECT_EQ(dialog->size(), units.toPixels(QSize(461, 193)));
     const std::pair<const char*, QRect> designed[] = {
-        {"displayTypeTree", units.toPixels(246, 18, 150, 48)}, {"status", units.toPixels(21, 109, 419, 23)},
+        {"displayTypeTree", units.toPixels(246, 18, 150, 48)}, {"status", units.toPixels(21, 109, 422, 23)},
         {"progress", units.toPixels(15, 143, 434, 14)},        {"download", units.toPixels(189, 171, 50, 15)},
         {"cancel", units.toPixels(256, 171, 50, 15)},          {"selectionGroup", units.toPixels(15, 73, 383, 23)},
     };
     for (const auto& [name, rect] : designed)
         EXPECT_EQ(control<QWidget>(name)->geometry(), rect) << name;
+    // The picture is whole, beside the tree's group; the status line is inset in its group
+    // alike on both sides.
+    const QRect picture = control<QWidget>("picture")->geometry();
+    EXPECT_TRUE(dialog->rect().contains(picture)) << picture.right() << " past " << dialog->width();
+    EXPECT_GT(picture.left(), control<QWidget>("displayTypeGroup")->geometry().right());
+    const QRect statusGroup = control<QWidget>("statusGroup")->geometry();
+    const QRect status = control<QWidget>("status")->geometry();
+    EXPECT_LE(std::abs((statusGroup.right() - status.right()) - (status.left() - statusGroup.left())), 1);
     const std::pair<const char*, const char*> captions[] = {
         {"download", "Download"}, {"cancel", "Cancel"}, {"colorTables", "Chromix 3D Tables"},
         {"calibrationValues", "Calibration Values"}, {"primaryNew", "New"}, {"linearityDefault", "Default"},
