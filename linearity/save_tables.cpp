@@ -5,7 +5,6 @@
 #include "linearity/diagnostics_file.h"
 #include "linearity/lut_file.h"
 
-#include <fstream>
 #include <string>
 
 namespace {
@@ -13,13 +12,6 @@ namespace {
 constexpr const char* kOpenFailed = "Unable to open the 1DLUT output file for writing";
 constexpr const char* kWriteFailed = "Error during writing of the 1DLUT output file";
 constexpr const char* kFlagFailed = "Unable to update the 1DLUT valid flag in the settings";
-
-bool writeWhole(std::ofstream& file, const std::string& content)
-{
-    file.write(content.data(), static_cast<std::streamsize>(content.size()));
-    file.flush();
-    return file.good();
-}
 
 // One channel's file under the validity protocol: the flag goes "false" before the file
 // at the path changes and "true" only once the complete new file has replaced it, so a
@@ -63,12 +55,8 @@ bool saveDiagnostics(const LinearityCalibration& calibration)
     const std::string path = diagnosticsFilePath(calibration.settings().installDirectory, kMeasuredLinearitiesFileName);
     if (path.empty())
         return false;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file.is_open())
-        return false;
-    const bool written = writeWhole(file, formatMeasuredLinearities(calibration.measurements()));
-    file.close();
-    return written && !file.fail();
+    // Replaced like the LUT files: a FIFO or device at the path is refused, never waited on.
+    return replaceFileAtomically(path, formatMeasuredLinearities(calibration.measurements()));
 }
 
 } // namespace

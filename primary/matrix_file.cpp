@@ -5,7 +5,6 @@
 #include "config/number_text.h"
 #include "config/paths.h"
 
-#include <fstream>
 
 namespace {
 
@@ -26,10 +25,9 @@ void writeDiagnosticsFile(const std::string& installDirectory, const FieldTexts&
     const std::string path = diagnosticsFilePath(installDirectory, kDiagnosticsFileName);
     if (path.empty())
         return;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    // The record is a convenience; the calibration itself is already complete.
-    if (file)
-        file << primaryDiagnosticsText(texts);
+    // The record is a convenience; the calibration itself is already complete. Replaced
+    // whole, so a FIFO or device at the path is refused, never waited on.
+    replaceFileAtomically(path, primaryDiagnosticsText(texts));
 }
 
 } // namespace
