@@ -6,9 +6,13 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kIconPixels = 32;
+// Space between the text, OK and the box's edge, in dialog units.
+constexpr int kGap = 7;
 
 } // namespace
 
@@ -17,7 +21,6 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("About Hubrin"));
     const DialogUnits units(font());
-    setFixedSize(units.toPixels(QSize(235, 55)));
 
     const QIcon icon = programIcon(ProgramKind::Hubrin);
     setWindowIcon(icon);
@@ -28,11 +31,17 @@ CAboutDlg::CAboutDlg(QWidget* parent)
 
     auto* text = new QLabel(QStringLiteral("Chromix Display Calibration Version 2.01"), this);
     text->setObjectName(QStringLiteral("version"));
-    text->setGeometry(units.toPixels(40, 10, 140, 16));
+    QRect textArea = units.toPixels(40, 10, 140, 16);
+    textArea.setWidth(std::max(textArea.width(), text->sizeHint().width()));
+    text->setGeometry(textArea);
 
+    // OK keeps clear of the text, and the box grows with it where the font needs more room.
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("ok"));
-    ok->setGeometry(units.toPixels(178, 7, 50, 14));
+    QRect okArea = units.toPixels(178, 7, 50, 14);
+    okArea.moveLeft(std::max(okArea.left(), textArea.right() + 1 + units.toPixelsX(kGap)));
+    ok->setGeometry(okArea);
+    setFixedSize(std::max(units.toPixelsX(235), okArea.right() + 1 + units.toPixelsX(kGap)), units.toPixelsY(55));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CAboutDlg::accept);
 }

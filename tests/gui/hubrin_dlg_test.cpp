@@ -144,8 +144,13 @@ TEST_F(LauncherWindow, AboutShowsTheVersion)
         QWidget* about = QApplication::activeModalWidget();
         ASSERT_NE(about, nullptr);
         EXPECT_EQ(about->windowTitle(), QStringLiteral("About Hubrin"));
-        if (auto* label = findControl<QLabel>(*about, "version")) {
+        auto* label = findControl<QLabel>(*about, "version");
+        auto* ok = findControl<QWidget>(*about, "ok");
+        if (label && ok) {
             EXPECT_EQ(label->text(), QStringLiteral("Chromix Display Calibration Version 2.01"));
+            const int textRight = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+            EXPECT_LT(textRight, ok->x()) << "the text runs into OK";
+            EXPECT_TRUE(about->rect().contains(ok->geometry()));
         }
         clickControl(*about, "ok");
     });
