@@ -1,15 +1,13 @@
 #include "cli/commands.h"
+#include "support/file_size_limit.h"
 #include "support/store_file.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
-
-#include <sys/resource.h>
 
 namespace {
 
@@ -82,14 +80,10 @@ TEST_F(StoreCommand, FailedWritesSayWhy)
     std::filesystem::remove(store + ".lock");
 
     // A full disk, as far as this process may write.
-    rlimit limit{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit saved = limit;
-    limit.rlim_cur = 16;
-    std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const int status = run({"set", "Matrix", "Current", "x"});
-    setrlimit(RLIMIT_FSIZE, &saved);
+    const int status = [&] {
+        FileSizeLimit full(16);
+        return run({"set", "Matrix", "Current", "x"});
+    }();
     EXPECT_EQ(status, kExitFailure);
     EXPECT_NE(err.str().find("\n" + store + ": the file cannot be replaced (File too large)\n"), std::string::npos) << err.str();
     EXPECT_EQ(run({"get", "Matrix", "Current"}), kExitFailure);

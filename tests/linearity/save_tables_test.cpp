@@ -6,18 +6,17 @@
 #include "linearity/lut_file.h"
 #include "linearity/save_tables.h"
 #include "linearity_test_support.h"
+#include "support/file_size_limit.h"
 #include "support/watching_store.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -145,14 +144,10 @@ TEST_F(SaveTablesTest, EveryFlagWriteFindsACompleteFileAndAFailedWriteKeepsTheOl
         EXPECT_TRUE(write.fileBytes == complete) << write.name << "=" << write.data << " over " << write.fileBytes.size() << " bytes";
 
     // Files larger than 32 KiB fail to write (the store file is smaller).
-    rlimit limit{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const rlimit saved = limit;
-    limit.rlim_cur = 32768;
-    std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const TableSaveResult failed = saveTables(again);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    const TableSaveResult failed = [&] {
+        FileSizeLimit full(32768);
+        return saveTables(again);
+    }();
     EXPECT_FALSE(failed.tablesWritten);
     EXPECT_EQ(run.status.text(), "Error during writing of the 1DLUT output file");
     EXPECT_EQ(failed.reason, lut(Channel::Red).string() + ": File too large");
