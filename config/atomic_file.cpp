@@ -211,8 +211,8 @@ FileReplacement::FileReplacement(const std::filesystem::path& file)
 {
     mode_t mode = 0666; // narrowed by the umask, as for any new file
     struct stat existing {};
-    existed_ = ::stat(target_.c_str(), &existing) == 0;
-    if (existed_) {
+    const bool exists = ::stat(target_.c_str(), &existing) == 0;
+    if (exists) {
         if (!S_ISREG(existing.st_mode)) {
             fail("not a regular file but " + fileKind(existing.st_mode));
             return;
@@ -233,7 +233,7 @@ FileReplacement::FileReplacement(const std::filesystem::path& file)
         fail(systemReason(errno));
         return;
     }
-    if (existed_ && ::fchmod(fd_, mode) != 0)
+    if (exists && ::fchmod(fd_, mode) != 0)
         fail(systemReason(errno));
 }
 

@@ -56,7 +56,6 @@ private:
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     int fd_ = -1;
-    bool existed_ = false;
     std::string error_;
 };
 
