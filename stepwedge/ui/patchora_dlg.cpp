@@ -17,6 +17,7 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -28,6 +29,8 @@ constexpr int kDesignedHeight = 369;
 // Ten digits reach past the largest step number, so an oversized entry is refused with
 // the prompt rather than cut off silently.
 constexpr int kStepFieldDigits = 10;
+// Space between the groups of the bottom row, in dialog units.
+constexpr int kGroupGap = 5;
 
 } // namespace
 
@@ -135,6 +138,19 @@ void PatchoraDlg::placeOnPrimaryScreen()
     show();
 }
 
+void PatchoraDlg::keepNavigationClearOfGroups()
+{
+    const int gap = DialogUnits(font()).toPixelsX(kGroupGap);
+    if (navigationGroup_->x() >= sizeGroup_->geometry().right() + 1 + gap)
+        return;
+    const int rise = navigationGroup_->height() + gap;
+    for (QWidget* control : std::initializer_list<QWidget*>{navigationGroup_, start_, previous_, next_, end_, stepField_, goTo_, exit_})
+        control->move(control->x(), control->y() - rise);
+    QRect area = targetArea_->geometry();
+    area.setHeight(std::max(0, area.height() - rise));
+    targetArea_->setGeometry(area);
+}
+
 void PatchoraDlg::paintStep(std::int32_t step, ColourSelection selection)
 {
     targetArea_->showPatch(patchColour(steps_, step, selection), targetSize_);
@@ -145,6 +161,7 @@ void PatchoraDlg::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     if (anchorLayout_.isCaptured()) {
         anchorLayout_.apply(size());
+        keepNavigationClearOfGroups();
         update();
     }
     if (initialised_)

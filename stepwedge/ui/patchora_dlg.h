@@ -48,6 +48,10 @@ private:
     void createControls();
     void registerAnchors();
     void placeOnPrimaryScreen();
+    // On a screen narrower than the designed window the navigation row would run over the
+    // colour and size groups: it then moves up into a row of its own above them, and the
+    // target area gives up that height.
+    void keepNavigationClearOfGroups();
 
     void selectColour(ColourSelection selection);
     void setTargetSize(bool fullScreen);

@@ -153,6 +153,17 @@ TEST_F(PatchoraWindow, ControlsKeepTheirDistanceFromTheirEdgesAfterAResize)
     EXPECT_EQ(control<QWidget>("exit")->geometry(), units.toPixels(635, 338, 50, 14).translated(grown.width(), grown.height()));
     EXPECT_EQ(control<QWidget>("navigationGroup")->geometry(), units.toPixels(277, 325, 417, 37).translated(grown.width(), grown.height()));
     EXPECT_EQ(control<QWidget>("colourGroup")->geometry(), units.toPixels(7, 325, 197, 37).translated(0, grown.height()));
+
+    // Narrower than designed (a small screen, a large scale factor): the navigation row
+    // moves up into a row of its own instead of running over the groups.
+    dialog->resize(units.toPixels(QSize(560, 369)));
+    QTRY_COMPARE_WITH_TIMEOUT(dialog->width(), units.toPixelsX(560), 2000);
+    const QRect navigation = control<QWidget>("navigationGroup")->geometry();
+    for (const char* name : {"colourGroup", "sizeGroup", "targetArea"})
+        EXPECT_FALSE(navigation.intersects(control<QWidget>(name)->geometry())) << name;
+    for (const char* name : {"start", "previous", "next", "end", "stepField", "goTo", "exit"})
+        EXPECT_TRUE(navigation.contains(control<QWidget>(name)->geometry())) << name;
+    EXPECT_EQ(dialog->width() - navigation.right(), units.toPixelsX(701) - units.toPixelsX(277 + 417) + 1);
 }
 
 } // namespace
