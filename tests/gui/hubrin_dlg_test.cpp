@@ -127,16 +127,6 @@ TEST_F(LauncherWindow, EachProgramStartsOnceWhileItRunsAndClosingEndsTheRest)
     EXPECT_EQ(shell.killed, QStringList({"Trisola", "Patchora", "Ramvel"})) << "in record order";
 }
 
-TEST_F(LauncherWindow, QuitWithNothingRunningAsksNothing)
-{
-    open();
-    click("startDisplay");
-    shell.running.clear();
-    click("quit");
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(messages.questions.empty());
-}
-
 TEST_F(LauncherWindow, AboutShowsTheVersion)
 {
     open();
