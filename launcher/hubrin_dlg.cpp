@@ -2,6 +2,7 @@
 
 #include "launcher/about_dlg.h"
 #include "launcher/launcher_shell.h"
+#include "launcher/system_shell.h"
 #include "uikit/dialog_units.h"
 #include "uikit/message_presenter.h"
 #include "uikit/program_icons.h"
@@ -120,8 +121,13 @@ void CHubrinDlg::startSelectedCalibration()
 void CHubrinDlg::openHelp()
 {
     QString error;
-    if (!shell_.openDocument(QStringLiteral("Chromix_Processor.chm"), error))
-        messages_.warn(this, kTitle, error);
+    if (shell_.openDocument(QStringLiteral("Chromix_Processor.chm"), error))
+        return;
+    // Without the Windows help file, the HTML manual installed with the programs.
+    const QString manual = installedManualPath();
+    if (!manual.isEmpty() && shell_.openDocument(manual, error))
+        return;
+    messages_.warn(this, kTitle, error);
 }
 
 QStringList CHubrinDlg::runningPrograms() const

@@ -64,6 +64,12 @@ QStringList defaultProgramFolders()
     return folders;
 }
 
+QString installedManualPath()
+{
+    const QFileInfo manual(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/chromix/manual/index.html"));
+    return manual.isFile() ? manual.canonicalFilePath() : QString();
+}
+
 SystemShell::SystemShell(QStringList folders)
     : folders_(std::move(folders))
 {

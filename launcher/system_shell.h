@@ -26,5 +26,10 @@ private:
 // installation keeps them, then the folder of the running program, where a build puts them.
 QStringList defaultProgramFolders();
 
+// The operator's manual installed with the programs (share/chromix/manual beside the
+// folder of the running program, in an installation and in a build tree alike), or ""
+// when there is none.
+QString installedManualPath();
+
 // The program file of a program name on this platform ("Patchora.exe" on Windows).
 QString programFileName(const QString& programName);
