@@ -99,8 +99,8 @@ bool readMatrixFile(const std::string& path, FlashRegion& region, RunState& stat
             reportScanFailure(path, result, scanner, state);
             return false;
         }
-        if (numbers == kMatrixNumbers)
-            continue; // counted for the message, never stored
+        if (numbers >= kMatrixNumbers)
+            continue; // counted for the message, never stored past the block
         if (!(std::fabs(value) < kMatrixMagnitudeLimit)) {
             reportValueOutOfRange(path, value, "magnitude below 2", state);
             return false;

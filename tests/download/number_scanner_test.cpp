@@ -1,3 +1,4 @@
+#include "config/atomic_file.h"
 #include "download/number_scanner.h"
 #include "support/temp_dir.h"
 
@@ -20,7 +21,7 @@ Scan scanText(const std::string& text)
     TempDir dir;
     writeFile(dir / "numbers.txt", text);
     NumberScanner scanner;
-    EXPECT_TRUE(scanner.open((dir / "numbers.txt").string(), 1u << 20));
+    EXPECT_TRUE(scanner.open((dir / "numbers.txt").string(), kTableFileLimit));
     Scan scan;
     float value = 0.0f;
     NumberScanner::Result result;
