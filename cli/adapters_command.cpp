@@ -3,6 +3,7 @@
 
 #include "cli/adapters_report.h"
 #include "cli/arguments.h"
+#include "cli/command_help.h"
 #include "cli/commands.h"
 
 #include "config/registry_location.h"
@@ -11,22 +12,13 @@
 #include <cstdlib>
 #include <ostream>
 
-namespace {
-
-constexpr const char* kUsage =
-    "usage: chromix adapters [--probe]\n"
-    "Lists the FTDI USB-to-SPI adapters (FT2232H, FT4232H, FT232H, FT2232C/D) that each family\n"
-    "finds. --probe opens each one and reads its flash identification; nothing is written.\n";
-
-} // namespace
-
 int runAdaptersCommand(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
     Arguments arguments(args, {}, {"--probe"});
     if (!arguments.ok() || !arguments.positional().empty()) {
         err << "chromix adapters: "
             << (arguments.ok() ? "unexpected argument " + arguments.positional().front() : arguments.error()) << "\n"
-            << kUsage;
+            << commandUsage("adapters");
         return kExitUsage;
     }
     const auto store = openDefaultStore();

@@ -3,6 +3,7 @@
 // progress bar on a terminal and plain lines otherwise.
 
 #include "cli/arguments.h"
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "cli/download_options.h"
 
@@ -28,14 +29,6 @@
 #endif
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: chromix download [SELECTION] [--pause-ms N]\n"
-    "Checks the adapter and the flash, reads the selected files, erases, writes and verifies\n"
-    "the flash regions, writes the diagnostics file and reloads the processor. The adapter is\n"
-    "$CHROMIX_SPI_ADAPTER, else the store's \"spi adapter\" (\"sim:IMAGE\" is the simulated\n"
-    "processor). --pause-ms sets the pauses that keep each message readable (0 unless given).\n"
-    "SELECTION:\n";
 
 bool stdoutIsTerminal()
 {
@@ -191,7 +184,7 @@ int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ost
     if (const auto word = arguments.value("--pause-ms"); problem.empty() && word && !parsePause(*word, pause))
         problem = "--pause-ms takes a number of milliseconds from 0 to 60000, not \"" + *word + "\"";
     if (!problem.empty()) {
-        err << "chromix download: " << problem << "\n" << kUsage << kSelectionUsage;
+        err << "chromix download: " << problem << "\n" << commandUsage("download");
         return kExitUsage;
     }
 
@@ -203,7 +196,7 @@ int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ost
     if (const int status = parseDownloadChoice(arguments, settings, choice, error); status != kExitSuccess) {
         err << "chromix download: " << error << "\n";
         if (status == kExitUsage)
-            err << kUsage << kSelectionUsage;
+            err << commandUsage("download");
         return status;
     }
 

@@ -84,13 +84,6 @@ int chooseSource(const Arguments& arguments, const std::string& option, bool new
 
 } // namespace
 
-const char* const kSelectionUsage =
-    "  --table-set \"TYPE\\SET\"    the display type and table set of the 3D tables and OSD images\n"
-    "  --3d-tables               write the 3D tables and their OSD images\n"
-    "  --calibration-values      write the 1D LUTs and the matrices\n"
-    "  --primary new|default     the primary matrix: the calibration tool's file or the default (default)\n"
-    "  --linearity new|default   the display linearity LUTs: the calibration tool's files or the defaults (default)\n";
-
 std::set<std::string> selectionValueOptions()
 {
     return {"--table-set", "--primary", "--linearity"};

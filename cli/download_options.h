@@ -16,9 +16,6 @@
 std::set<std::string> selectionValueOptions(); // --table-set, --primary, --linearity
 std::set<std::string> selectionSwitches();     // --3d-tables, --calibration-values
 
-// Their usage text, one line per word.
-extern const char* const kSelectionUsage;
-
 // Loads the settings with the display-type catalogue. A store that lacks values is
 // reported on `err` and the command carries on, as the download tool does.
 void loadDownloadSettings(CalibrationSettings& settings, std::string_view command, std::ostream& err);

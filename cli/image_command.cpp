@@ -2,6 +2,7 @@
 // flash tools can write too, with a layout file naming its regions.
 
 #include "cli/arguments.h"
+#include "cli/command_help.h"
 #include "cli/commands.h"
 #include "cli/download_options.h"
 
@@ -15,12 +16,6 @@
 #include <string_view>
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: chromix image [SELECTION] -o IMAGE [--layout FILE]\n"
-    "Reads the selected files exactly as a download does and writes the 8 MiB flash image\n"
-    "(0xFF outside the selected regions) and, with --layout, a layout file of its regions.\n"
-    "SELECTION:\n";
 
 // Shows the reading messages as lines; the readers' progress texts are left out.
 class ReadingLinesObserver : public DownloadObserver {
@@ -64,7 +59,7 @@ int runImageCommand(const CommandArguments& args, std::ostream& out, std::ostrea
     if (problem.empty() && !arguments.value("--output"))
         problem = "-o IMAGE is missing";
     if (!problem.empty()) {
-        err << "chromix image: " << problem << "\n" << kUsage << kSelectionUsage;
+        err << "chromix image: " << problem << "\n" << commandUsage("image");
         return kExitUsage;
     }
 
@@ -76,7 +71,7 @@ int runImageCommand(const CommandArguments& args, std::ostream& out, std::ostrea
     if (const int status = parseDownloadChoice(arguments, settings, choice, error); status != kExitSuccess) {
         err << "chromix image: " << error << "\n";
         if (status == kExitUsage)
-            err << kUsage << kSelectionUsage;
+            err << commandUsage("image");
         return status;
     }
 

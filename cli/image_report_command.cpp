@@ -1,5 +1,6 @@
 // chromix inspect: what a flash image holds, decoded the way a download lays it out.
 
+#include "cli/command_help.h"
 #include "cli/commands.h"
 
 #include "config/atomic_file.h"
@@ -11,9 +12,6 @@
 #include <ostream>
 
 namespace {
-
-constexpr const char* kUsage = "usage: chromix inspect IMAGE\n"
-                               "Decodes an 8 MiB flash image: matrices, LUTs, 3D tables and OSD images.\n";
 
 void printMatrix(const char* title, const std::array<std::array<double, 3>, 3>& matrix, std::ostream& out)
 {
@@ -90,7 +88,7 @@ void printOsd(const FlashRegion& region, const OsdArea& area, std::ostream& out)
 int runInspectCommand(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
     if (args.size() != 1 || args[0].rfind("--", 0) == 0) {
-        err << kUsage;
+        err << commandUsage("inspect");
         return kExitUsage;
     }
     std::string reason;

@@ -1,6 +1,7 @@
 // chromix linearity: the linearity calibration window's Load, Apply and Save without a screen.
 
 #include "cli/arguments.h"
+#include "cli/command_help.h"
 #include "cli/commands.h"
 
 #include "config/calibration_settings.h"
@@ -19,16 +20,9 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: chromix linearity [--data FILE] [--noise-reduction on|off] [--bright-region-correction on|off]\n"
-    "                         [--clip-bright-region on|off] [--verification K] [--save]\n"
-    "Loads a linearity data file, runs Apply and prints what the window would show; --save then\n"
-    "writes the three 1D LUT files and sets their valid flags. The options override the file's;\n"
-    "--verification K runs verification mode over the first K steps.\n";
-
 int usageError(std::ostream& err, const std::string& message)
 {
-    err << "chromix linearity: " << message << "\n" << kUsage;
+    err << "chromix linearity: " << message << "\n" << commandUsage("linearity");
     return kExitUsage;
 }
 

@@ -1,6 +1,7 @@
 // chromix primary: the primary calibration dialog's Load, Apply and Save without a screen.
 
 #include "cli/arguments.h"
+#include "cli/command_help.h"
 #include "cli/commands.h"
 
 #include "config/calibration_settings.h"
@@ -13,11 +14,6 @@
 #include <ostream>
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: chromix primary [--data FILE] [--display-type rgb-led|non-rgb-led] [--save]\n"
-    "Loads a primary data file, runs Apply and prints what the dialog would show; --save\n"
-    "then writes the matrix file and sets \"Current Valid\". --display-type overrides the file's.\n";
 
 std::optional<DisplayType> parseDisplayType(const std::string& word)
 {
@@ -66,7 +62,7 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
         err << "chromix primary: " << (arguments.ok() ? "unexpected argument " + arguments.positional().front()
                                                       : arguments.error())
             << "\n"
-            << kUsage;
+            << commandUsage("primary");
         return kExitUsage;
     }
     std::optional<DisplayType> displayType;
@@ -74,7 +70,7 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
         displayType = parseDisplayType(*word);
         if (!displayType) {
             err << "chromix primary: --display-type takes rgb-led or non-rgb-led, not \"" << *word << "\"\n"
-                << kUsage;
+                << commandUsage("primary");
             return kExitUsage;
         }
     }

@@ -1,3 +1,4 @@
+#include "cli/command_help.h"
 #include "cli/commands.h"
 
 #include "config/calibration_settings.h"
@@ -7,13 +8,6 @@
 #include <ostream>
 
 namespace {
-
-constexpr const char* kUsage =
-    "usage: chromix store show\n"
-    "       chromix store tree\n"
-    "       chromix store get KEY VALUE\n"
-    "       chromix store set KEY VALUE TEXT\n"
-    "KEY is the path below the base key, e.g. Matrix or Second1D\\Current (\"\" for the base key).\n";
 
 void printField(std::ostream& out, const char* name, const std::string& value)
 {
@@ -135,6 +129,6 @@ int runStoreCommand(const CommandArguments& args, std::ostream& out, std::ostrea
         return get(args[1], args[2], out, err);
     if (verb == "set" && args.size() == 4)
         return set(args[1], args[2], args[3], err);
-    err << kUsage;
+    err << commandUsage("store");
     return kExitUsage;
 }
