@@ -5,6 +5,7 @@
 
 namespace {
 
+// The drawings are laid out on a 64-pixel square and scaled to each size.
 constexpr int kIconSide = 64;
 
 QColor backgroundOf(ProgramKind program)
@@ -82,22 +83,28 @@ void drawChip(QPainter& painter)
 
 QIcon programIcon(ProgramKind program)
 {
-    QPixmap pixmap(kIconSide, kIconSide);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(backgroundOf(program));
-    painter.drawRoundedRect(QRectF(1, 1, kIconSide - 2, kIconSide - 2), 10, 10);
-    switch (program) {
-    case ProgramKind::Hubrin: drawTiles(painter); break;
-    case ProgramKind::Patchora: drawWedge(painter); break;
-    case ProgramKind::Ramvel: drawCurve(painter); break;
-    case ProgramKind::Trisola: drawTriangle(painter); break;
-    case ProgramKind::Flashbey: drawChip(painter); break;
+    // Drawn at every size a desktop asks for, so menus and large icon views stay sharp.
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(side / double(kIconSide), side / double(kIconSide));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(backgroundOf(program));
+        painter.drawRoundedRect(QRectF(1, 1, kIconSide - 2, kIconSide - 2), 10, 10);
+        switch (program) {
+        case ProgramKind::Hubrin: drawTiles(painter); break;
+        case ProgramKind::Patchora: drawWedge(painter); break;
+        case ProgramKind::Ramvel: drawCurve(painter); break;
+        case ProgramKind::Trisola: drawTriangle(painter); break;
+        case ProgramKind::Flashbey: drawChip(painter); break;
+        }
+        painter.end();
+        icon.addPixmap(pixmap);
     }
-    painter.end();
-    return QIcon(pixmap);
+    return icon;
 }
 
 QPixmap productLogo(int side)
