@@ -60,6 +60,12 @@ if(NOT out STREQUAL "chromix ${VERSION}\n")
   fail("installed chromix --version printed \"${out}\"")
 endif()
 
+run(${prefix}/bin/chromix download --help)
+string(FIND "${out}" "usage: chromix download" at)
+if(NOT at EQUAL 0)
+  fail("installed chromix download --help printed \"${out}\"")
+endif()
+
 run(${CPACK} --config ${BUILD_DIR}/CPackConfig.cmake -B ${WORK_DIR}/package)
 file(GLOB deb ${WORK_DIR}/package/chromix_*.deb)
 run(dpkg-deb --field ${deb} Package Version Depends)
