@@ -5,10 +5,11 @@
 
 #include <cerrno>
 #include <functional>
-#include <sys/stat.h>
 #include <optional>
 #include <system_error>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
