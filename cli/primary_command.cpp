@@ -4,6 +4,7 @@
 #include "cli/command_help.h"
 #include "cli/commands.h"
 
+#include "config/atomic_file.h"
 #include "config/calibration_settings.h"
 #include "config/number_text.h"
 #include "config/registry_location.h"
@@ -85,8 +86,9 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
 
     if (dataFile && !dialog.loadData(*dataFile)) {
         // The dialog reports a file it cannot read as one without a version; say why.
-        if (!std::filesystem::is_regular_file(*dataFile))
-            err << "chromix primary: cannot read the primary data file " << *dataFile << "\n";
+        std::string reason;
+        if (!readWholeFile(*dataFile, kSettingsFileLimit, &reason))
+            err << "chromix primary: cannot read the primary data file " << *dataFile << ": " << reason << "\n";
         printDialog(dialog, out);
         return kExitFailure;
     }

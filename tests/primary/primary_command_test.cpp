@@ -58,10 +58,15 @@ TEST_F(PrimaryCommandTest, FailuresExitWithOneAndSaveNothing)
 
     EXPECT_EQ(run({"--data", (dir / "none.txt").string()}), kExitFailure);
     EXPECT_TRUE(printed("Status: The primary data file has format or data errors!")) << out.str();
+    EXPECT_EQ(err.str(), "chromix primary: cannot read the primary data file " + (dir / "none.txt").string()
+                             + ": No such file or directory\n");
 
-    writeFile(dir / "registry.reg", primaryStoreText(dir.path().string(), (dir / "no" / "m.txt").string(), "true"));
+    // The window's text, and beneath it the file and the system's reason.
+    const std::string matrixPath = (dir / "no" / "m.txt").string();
+    writeFile(dir / "registry.reg", primaryStoreText(dir.path().string(), matrixPath, "true"));
     EXPECT_EQ(run({"--data", dataPath, "--save"}), kExitFailure);
     EXPECT_TRUE(printed("Status: Unable to open the matrix file for writing"));
+    EXPECT_EQ(err.str(), "chromix primary: " + matrixPath + ": No such file or directory\n");
 }
 
 TEST_F(PrimaryCommandTest, UsageErrorsExitWithTwo)
