@@ -161,8 +161,8 @@ bool parsePause(const std::string& word, std::uint32_t& pause)
     return true;
 }
 
-// The window's texts say only "No device connection" or that a write failed; with the
-// simulated processor the reason is its image file.
+// A run that failed because the simulated processor could not write its image back says
+// only that a flash write failed; the reason is the image file's.
 void printImageProblem(ChosenSpiAdapter& adapter, std::ostream& err)
 {
     if (const auto* simulated = dynamic_cast<const SimulatedAdapterLibrary*>(&adapter.library());
@@ -206,7 +206,6 @@ int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ost
     ConsoleObserver observer(out, err, &out == &std::cout && stdoutIsTerminal());
     CommandPacer pacer(pause);
     if (!flash.checkDevice(observer, pacer)) {
-        printImageProblem(*adapter, err);
         // Without an open adapter the check said "No device connection": add what to do.
         if (const std::string advice = adapter->connectionAdvice(); !flash.adapterOpen() && !advice.empty())
             err << advice << "\n";

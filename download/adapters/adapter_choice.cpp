@@ -24,6 +24,8 @@ public:
     {
         return "simulated processor, flash image " + chip_.imageFile().string();
     }
+    // Why the image could not be used (missing folder, wrong size, held by another program).
+    std::string connectionAdvice() const override { return library_.lastImageError(); }
 
 private:
     SimulatedClock clock_;

@@ -84,7 +84,7 @@ TEST_F(DownloadCommand, UnusableFlashImagesFailTheDeviceCheckSayingWhy)
     for (const auto& [image, reason] : cases) {
         ::setenv("CHROMIX_SPI_ADAPTER", ("sim:" + image.string()).c_str(), 1);
         EXPECT_EQ(run(kCalibrationValues), kExitFailure);
-        EXPECT_EQ(err.str(), "No device connection\nchromix download: " + reason + "\n");
+        EXPECT_EQ(err.str(), "No device connection\n" + reason + "\n");
     }
 
     const fs::path image = installation / "processor_flash.bin";
@@ -95,7 +95,7 @@ TEST_F(DownloadCommand, UnusableFlashImagesFailTheDeviceCheckSayingWhy)
         ASSERT_TRUE(otherDownload.locked());
         EXPECT_EQ(run(kCalibrationValues), kExitFailure);
     }
-    EXPECT_EQ(err.str(), "No device connection\nchromix download: The flash image " + image.string() + " cannot be used: "
+    EXPECT_EQ(err.str(), "No device connection\nThe flash image " + image.string() + " cannot be used: "
                              + image.string() + ".lock: in use by another program\n");
     EXPECT_TRUE(readFile(image) == before);
 }
