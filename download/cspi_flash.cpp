@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,6 +48,26 @@ std::array<std::uint8_t, 4> addressed(std::uint8_t opcode, std::uint32_t address
     return {opcode, static_cast<std::uint8_t>(address >> 16), static_cast<std::uint8_t>(address >> 8),
             static_cast<std::uint8_t>(address)};
 }
+
+// A handle being opened: closed again unless the open completes and keeps it.
+class OpeningHandle {
+public:
+    OpeningHandle(SpiAdapterLibrary& library, AdapterHandle handle) : library_(library), handle_(handle) {}
+    ~OpeningHandle()
+    {
+        if (handle_ != 0)
+            library_.close(handle_);
+    }
+    OpeningHandle(const OpeningHandle&) = delete;
+    OpeningHandle& operator=(const OpeningHandle&) = delete;
+
+    AdapterHandle get() const { return handle_; }
+    AdapterHandle keep() { return std::exchange(handle_, 0); }
+
+private:
+    SpiAdapterLibrary& library_;
+    AdapterHandle handle_;
+};
 
 } // namespace
 
@@ -96,22 +117,22 @@ bool CSPI_Flash::openChannelAdapter(Pacer& pacer)
     if (!found)
         return false;
     name[kAdapterNameSize - 1] = '\0';
-    AdapterHandle handle = 0;
-    if (library_.channelOpen(name, location, kChannelName, handle) != kAdapterOk)
+    AdapterHandle opened = 0;
+    if (library_.channelOpen(name, location, kChannelName, opened) != kAdapterOk)
         return false;
+    OpeningHandle handle(library_, opened);
     ChannelPinPairs pins;
     pins.fill(kOutputLow);
-    if (library_.initialise(handle, 0) != kAdapterOk || library_.channelSetPins(handle, kOpenPins, pins) != kAdapterOk) {
-        library_.close(handle);
+    if (library_.initialise(handle.get(), 0) != kAdapterOk
+        || library_.channelSetPins(handle.get(), kOpenPins, pins) != kAdapterOk)
         return false;
-    }
     pacer.pause(kPinPause);
-    if (library_.channelQuery(handle) == kAdapterOk) {
+    if (library_.channelQuery(handle.get()) == kAdapterOk) {
         std::uint32_t ignored = 0;
-        library_.channelQueryFollowUp(handle, 0, ignored);
+        library_.channelQueryFollowUp(handle.get(), 0, ignored);
     }
     std::memcpy(deviceName, name, sizeof deviceName);
-    adapterHandle = handle;
+    adapterHandle = handle.keep();
     channelFamily = true;
     return true;
 }
@@ -137,33 +158,28 @@ bool CSPI_Flash::openPlainAdapter(Pacer& pacer)
     if (!described)
         return false;
     name[kAdapterNameSize - 1] = '\0';
-    AdapterHandle handle = 0;
-    if (library_.plainOpen(name, location, handle) != kAdapterOk)
+    AdapterHandle opened = 0;
+    if (library_.plainOpen(name, location, opened) != kAdapterOk)
         return false;
-    if (library_.initialise(handle, 0) != kAdapterOk) {
-        library_.close(handle);
+    OpeningHandle handle(library_, opened);
+    if (library_.initialise(handle.get(), 0) != kAdapterOk)
         return false;
-    }
     plainSetting = 0;
-    if (library_.plainSetUp(handle, &plainSetting) == kAdapterOk) {
+    if (library_.plainSetUp(handle.get(), &plainSetting) == kAdapterOk) {
         plainSetting = 2;
-        library_.plainSetUp(handle, &plainSetting);
+        library_.plainSetUp(handle.get(), &plainSetting);
     }
-    library_.plainPrepare(handle);
+    library_.plainPrepare(handle.get());
     PlainPinPairs pins;
     pins.fill(kOutputLow);
-    if (library_.plainSetPins(handle, kOpenPins, pins) != kAdapterOk) {
-        library_.close(handle);
+    if (library_.plainSetPins(handle.get(), kOpenPins, pins) != kAdapterOk)
         return false;
-    }
     pacer.pause(kPinPause);
-    if (library_.plainReadPins(handle, pins) != kAdapterOk) {
-        library_.close(handle);
+    if (library_.plainReadPins(handle.get(), pins) != kAdapterOk)
         return false;
-    }
     pacer.pause(kPinPause);
     std::memcpy(deviceName, name, sizeof deviceName);
-    adapterHandle = handle;
+    adapterHandle = handle.keep();
     channelFamily = false;
     return true;
 }
