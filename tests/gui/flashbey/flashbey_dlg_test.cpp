@@ -313,8 +313,9 @@ TEST_F(DownloadWindow, AFailedDeviceCheckOrRunShowsWhyInRed)
 {
     const std::string missing = (dir / "missing_matrix.txt").string();
     set("Matrix", "Default", missing);
+    const std::string noFolder = (dir / "no folder" / "flash.bin").string();
     const struct {
-        const char* adapter;
+        std::string adapter;
         QString tableSet;
         bool calibrationValues;
         std::string ending;
@@ -323,6 +324,10 @@ TEST_F(DownloadWindow, AFailedDeviceCheckOrRunShowsWhyInRed)
         {"no adapter", kCinema, false,
          "red: No device connection\nThe adapter setting \"no adapter\" names no adapter: use ftdi, ftdi:SERIAL (either "
          "may end in @KHZ) or sim:IMAGE. | Done | exclamation | Download enabled"},
+        // Refused at the check, naming the path, not by a failed write half a minute later.
+        {"sim:" + noFolder, kCinema, false,
+         "red: No device connection\nThe folder of the flash image " + noFolder + " does not exist | Done | exclamation | "
+         "Download enabled"},
         // Looked up as table set "Bare Display" of "Display Type": the catalogue names no files.
         {"", kBareDisplay, false, "red: Unable to open file | Cancel | exclamation | Download enabled"},
         {"", kCinema, true, "red: Unable to open file " + missing + " | Cancel | exclamation | Download enabled"},
