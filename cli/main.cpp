@@ -16,10 +16,14 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"store", runStoreCommand},         {"demo-install", runDemoInstallCommand},
-    {"primary", runPrimaryCommand},     {"linearity", runLinearityCommand},
-    {"image", runImageCommand},         {"inspect", runInspectCommand},
-    {"download", runDownloadCommand},   {"adapters", runAdaptersCommand},
+    {"store", runStoreCommand},
+    {"demo-install", runDemoInstallCommand},
+    {"primary", runPrimaryCommand},
+    {"linearity", runLinearityCommand},
+    {"image", runImageCommand},
+    {"inspect", runInspectCommand},
+    {"download", runDownloadCommand},
+    {"adapters", runAdaptersCommand},
 };
 
 bool isHelp(std::string_view word) { return word == "--help" || word == "-h"; }
