@@ -87,6 +87,11 @@ struct ChipCase {
     std::uint32_t clockHertz;
 };
 
+void PrintTo(const ChipCase& chipCase, std::ostream* out)
+{
+    *out << ftdiChipName(chipCase.chip);
+}
+
 class FtdiFullDownload : public ::testing::TestWithParam<ChipCase> {};
 
 TEST_P(FtdiFullDownload, IsByteExactAndEndsWithTheReloadEdge)
@@ -113,7 +118,11 @@ INSTANTIATE_TEST_SUITE_P(EveryChip, FtdiFullDownload,
                          ::testing::Values(ChipCase{FtdiChip::FT2232H, "Dual RS232-HS FT77", 30'000'000},
                                            ChipCase{FtdiChip::FT4232H, "Quad RS232-HS FT77", 30'000'000},
                                            ChipCase{FtdiChip::FT232H, "Single RS232-HS FT77", 30'000'000},
-                                           ChipCase{FtdiChip::FT2232C, "Dual RS232 FT77", 6'000'000}));
+                                           ChipCase{FtdiChip::FT2232C, "Dual RS232 FT77", 6'000'000}),
+                         [](const ::testing::TestParamInfo<ChipCase>& info) {
+                             const std::string name = ftdiChipName(info.param.chip);
+                             return name.substr(0, name.find('/'));
+                         });
 
 TEST(FtdiAdapter, AUsbErrorInAPageIsRetriedAndASilentAdapterEndsTheRunAsFailed)
 {
