@@ -212,6 +212,12 @@ TEST_F(RegistryFileStoreProcesses, KilledWriterNeverLeavesATornFileOrAStaleLock)
                 ++i;
             return false;
         });
+        if (round % 3 == 0) {
+            // A loaded machine may start the writer later than the random wait below; these
+            // rounds wait for its first write, so that completed writes are always among them.
+            for (int waited = 0; waited < 5000 && readFile(file).find("Counter") == std::string::npos; ++waited)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 20000)(random)));
         ::kill(child, SIGKILL);
         int status = 0;
