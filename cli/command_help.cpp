@@ -76,6 +76,20 @@ const std::vector<CommandHelp> kCommands = {
      "Lists the FTDI USB-to-SPI adapters (FT2232H, FT4232H, FT232H, FT2232C/D) that each family finds. "
      "--probe opens each one and reads its flash identification; nothing is written.",
      {}},
+    {"measure",
+     {"measure linearity|primaries|verification --meter sim|argyll -o FILE [--settle-ms N] [--steps K] [--seed N]"},
+     "measure the patches with a colour meter into a data file",
+     "Shows each patch, waits for the display to settle and takes a reading. linearity measures every step of "
+     "the store's step list in red, green and blue and writes a linearity data file; primaries measures full "
+     "red, green and blue and writes a primary data file; verification measures the first K grey steps (21 "
+     "unless given) and writes a linearity data file in verification mode. The files load in the calibration "
+     "windows and with chromix linearity / primary --data. A run that fails or is cancelled leaves FILE as it "
+     "was.\n"
+     "--meter sim measures a simulated display (its time is simulated too, so the run takes no real time).",
+     {{"-o FILE", "the data file to write"},
+      {"--settle-ms N", "the wait after each patch before the reading (1000)"},
+      {"--steps K", "verification: the grey steps to measure"},
+      {"--seed N", "the simulated meter's noise seed (1)"}}},
 };
 
 const std::vector<OptionHelp> kEnvironment = {

@@ -21,3 +21,4 @@ int runImageCommand(const CommandArguments& args, std::ostream& out, std::ostrea
 int runInspectCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runAdaptersCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
+int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);

@@ -24,6 +24,7 @@ const Command kCommands[] = {
     {"inspect", runInspectCommand},
     {"download", runDownloadCommand},
     {"adapters", runAdaptersCommand},
+    {"measure", runMeasureCommand},
 };
 
 bool isHelp(std::string_view word) { return word == "--help" || word == "-h"; }

@@ -1,0 +1,175 @@
+// chromix measure: a measurement run with a colour meter, ending in the data file that the
+// linearity or primary calibration loads.
+
+#include "cli/arguments.h"
+#include "cli/command_help.h"
+#include "cli/commands.h"
+
+#include "config/calibration_settings.h"
+#include "config/number_text.h"
+#include "config/registry_location.h"
+#include "config/step_table.h"
+#include "measure/measured_data_files.h"
+#include "measure/measurement_run.h"
+#include "measure/simulated_display.h"
+
+#include <optional>
+#include <ostream>
+
+namespace {
+
+int usageError(std::ostream& err, const std::string& message)
+{
+    err << "chromix measure: " << message << "\n" << commandUsage("measure");
+    return kExitUsage;
+}
+
+std::optional<MeasurementKind> parseKind(const std::string& word)
+{
+    if (word == "linearity")
+        return MeasurementKind::Linearity;
+    if (word == "primaries")
+        return MeasurementKind::Primaries;
+    if (word == "verification")
+        return MeasurementKind::Verification;
+    return std::nullopt;
+}
+
+// A whole decimal number of at most nine digits, or nothing.
+std::optional<long long> parseCount(const std::optional<std::string>& text)
+{
+    if (!text || text->empty() || text->size() > 9 || text->find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return parseLeadingInteger(*text);
+}
+
+// One line per reading, as the run goes.
+class PrintingObserver : public RunObserver {
+public:
+    explicit PrintingObserver(std::ostream& out) : out_(out) {}
+
+    void readingTaken(const Patch& patch, const MeterReading& r, int done, int total) override
+    {
+        out_ << "[" << done << "/" << total << "] " << patchName(patch) << ": Y " << formatFixed(r.Y, 0, 4)
+             << " cd/m2, x " << formatFixed(r.x, 0, 4) << ", y " << formatFixed(r.y, 0, 4) << "\n";
+    }
+
+private:
+    std::ostream& out_;
+};
+
+std::string dataFileText(MeasurementKind kind, const std::vector<Patch>& patches,
+                         const std::vector<MeterReading>& readings, int stepCount)
+{
+    if (kind == MeasurementKind::Primaries)
+        return primaryDataText(readings);
+    LinearityMeasurements m;
+    m.stepCount = stepCount;
+    m.verificationMode = kind == MeasurementKind::Verification;
+    m.verificationStep = m.verificationMode ? static_cast<int>(patches.size())
+                                            : (stepCount >= kDefaultVerificationSteps ? kDefaultVerificationSteps : 0);
+    for (auto* values : {&m.red, &m.green, &m.blue})
+        values->assign(static_cast<std::size_t>(stepCount), std::nullopt);
+    for (std::size_t i = 0; i < patches.size() && i < readings.size(); ++i) {
+        const Patch& patch = patches[i];
+        auto& values = patch.channel == PatchChannel::Green ? m.green : patch.channel == PatchChannel::Blue ? m.blue : m.red;
+        values[static_cast<std::size_t>(patch.step - 1)] = readings[i].Y;
+    }
+    return linearityDataText(m);
+}
+
+} // namespace
+
+int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostream& err)
+{
+    CommandArguments words = args;
+    for (std::string& word : words) {
+        if (word == "-o")
+            word = "--output";
+    }
+    Arguments arguments(words, {"--meter", "--output", "--settle-ms", "--steps", "--seed"});
+    if (!arguments.ok())
+        return usageError(err, arguments.error());
+    if (arguments.positional().size() != 1)
+        return usageError(err, arguments.positional().empty() ? "which measurement: linearity, primaries or verification"
+                                                              : "unexpected argument " + arguments.positional()[1]);
+    const std::optional<MeasurementKind> kind = parseKind(arguments.positional()[0]);
+    if (!kind)
+        return usageError(err, "no measurement \"" + arguments.positional()[0] + "\"; linearity, primaries or verification");
+    const std::optional<std::string> meter = arguments.value("--meter");
+    if (!meter)
+        return usageError(err, "--meter sim|argyll is missing");
+    if (*meter != "sim" && *meter != "argyll")
+        return usageError(err, "--meter takes sim or argyll, not \"" + *meter + "\"");
+    const std::optional<std::string> output = arguments.value("--output");
+    if (!output)
+        return usageError(err, "-o FILE is missing");
+    RunSettings runSettings;
+    if (arguments.value("--settle-ms")) {
+        const std::optional<long long> settle = parseCount(arguments.value("--settle-ms"));
+        if (!settle)
+            return usageError(err, "--settle-ms takes a number of milliseconds, not \"" + *arguments.value("--settle-ms") + "\"");
+        runSettings.settleMilliseconds = *settle;
+    }
+    SimulatedDisplayModel model;
+    if (arguments.value("--seed")) {
+        const std::optional<long long> seed = parseCount(arguments.value("--seed"));
+        if (!seed)
+            return usageError(err, "--seed takes a whole number, not \"" + *arguments.value("--seed") + "\"");
+        model.seed = static_cast<std::uint32_t>(*seed);
+    }
+    if (*meter == "argyll") {
+        err << "chromix measure: the ArgyllCMS meter is not available in this build; use --meter sim\n";
+        return kExitFailure;
+    }
+
+    StepTable steps;
+    if (*kind != MeasurementKind::Primaries) {
+        std::unique_ptr<RegistryStore> store = openDefaultStore();
+        CalibrationSettings settings(*store);
+        if (!settings.load()) {
+            err << "chromix measure: Unable to get needed registry values, please reinstall program.\n";
+            return kExitFailure;
+        }
+        for (Channel channel : kAllChannels)
+            parseStepList(steps, channel, settings.stepList);
+        if (steps.stepCount() < 1) {
+            err << "chromix measure: the store's step list holds no steps\n";
+            return kExitFailure;
+        }
+    }
+    int verificationSteps = std::min(kDefaultVerificationSteps, steps.stepCount());
+    if (arguments.value("--steps")) {
+        const std::optional<long long> count = parseCount(arguments.value("--steps"));
+        if (*kind != MeasurementKind::Verification)
+            return usageError(err, "--steps is for verification only");
+        if (!count || *count < 1 || *count > steps.stepCount())
+            return usageError(err, "--steps takes a step count of 1 to " + formatInteger(steps.stepCount())
+                                       + ", the steps of the step list");
+        verificationSteps = static_cast<int>(*count);
+    }
+
+    const std::vector<Patch> patches = plannedPatches(*kind, steps, verificationSteps);
+    // The simulated display needs no real time to settle: its clock is simulated too.
+    SimulatedPacer pacer;
+    SimulatedDisplay display(model, pacer);
+    SimulatedMeter simulatedMeter(display);
+    PrintingObserver observer(out);
+    std::string reason;
+    if (!simulatedMeter.open(reason)) {
+        err << "chromix measure: " << reason << "\n";
+        return kExitFailure;
+    }
+    const RunResult result = runMeasurement(patches, display, simulatedMeter, pacer, observer, runSettings);
+    simulatedMeter.close();
+    if (result.outcome != RunOutcome::Completed) {
+        err << "chromix measure: " << result.message << "\n";
+        return kExitFailure;
+    }
+    if (!writeDataFile(*output, dataFileText(*kind, patches, result.readings, steps.stepCount()), reason)) {
+        err << "chromix measure: cannot write " << *output << ": " << reason << "\n";
+        return kExitFailure;
+    }
+    out << (*kind == MeasurementKind::Primaries ? "Primary" : "Linearity") << " data file written: " << *output << "\n";
+    return kExitSuccess;
+}

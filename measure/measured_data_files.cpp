@@ -1,0 +1,71 @@
+#include "measure/measured_data_files.h"
+
+#include "config/atomic_file.h"
+#include "config/key_file.h"
+#include "config/number_text.h"
+
+namespace {
+
+// Right-aligned like the numbers around it.
+constexpr const char* kNotMeasured = "       x";
+
+std::string valueText(const std::vector<std::optional<double>>& values, int index)
+{
+    if (index >= static_cast<int>(values.size()) || !values[index])
+        return kNotMeasured;
+    return formatFixed(*values[index], 8, 4);
+}
+
+const char* onOff(bool on)
+{
+    return on ? "ON" : "OFF";
+}
+
+} // namespace
+
+std::string linearityDataText(const LinearityMeasurements& m)
+{
+    std::string text;
+    for (int index = 0; index < m.stepCount; ++index) {
+        std::string value;
+        if (m.verificationMode) {
+            const std::string grey = valueText(m.red, index);
+            value = grey + ", " + grey + ", " + grey;
+        } else {
+            value = valueText(m.red, index) + ", " + valueText(m.green, index) + ", " + valueText(m.blue, index);
+        }
+        text = keyfile::withValue(text, "DATA", "MEASURED_DATA_" + formatInteger(index + 1), value);
+    }
+    text = keyfile::withValue(text, "PARAMETERS", "VERSION", "1.00");
+    text = keyfile::withValue(text, "PARAMETERS", "NOISE_REDUCTION", "OFF");
+    text = keyfile::withValue(text, "PARAMETERS", "VERIFICATION_CHECK_BOX", onOff(m.verificationMode));
+    text = keyfile::withValue(text, "PARAMETERS", "VERIFICATION_STEP", formatInteger(m.verificationStep));
+    text = keyfile::withValue(text, "PARAMETERS", "BRIGHT_REGION_CORRECTION", "OFF");
+    text = keyfile::withValue(text, "PARAMETERS", "CLIP_BRIGHT_REGION", "OFF");
+    return text;
+}
+
+std::string primaryNumberText(double value)
+{
+    return formatFixed(value, 0, 4);
+}
+
+std::string primaryDataText(const std::vector<MeterReading>& primaries)
+{
+    static const char* const kKeys[] = {"MEASURED_DATA_RED", "MEASURED_DATA_GREEN", "MEASURED_DATA_BLUE"};
+    std::string text;
+    for (std::size_t c = 0; c < 3 && c < primaries.size(); ++c) {
+        const MeterReading& r = primaries[c];
+        text = keyfile::withValue(text, "DATA", kKeys[c],
+                                  primaryNumberText(r.x) + ", " + primaryNumberText(r.y) + ", "
+                                      + primaryNumberText(r.Y));
+    }
+    text = keyfile::withValue(text, "PARAMETERS", "VERSION", "1.00");
+    text = keyfile::withValue(text, "PARAMETERS", "DISPLAY_TYPE", "NONRGB_LED_DISPLAY");
+    return text;
+}
+
+bool writeDataFile(const std::filesystem::path& file, const std::string& text, std::string& reason)
+{
+    return replaceFileAtomically(file, text, &reason);
+}
