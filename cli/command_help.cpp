@@ -90,6 +90,16 @@ const std::vector<CommandHelp> kCommands = {
       {"--settle-ms N", "the wait after each patch before the reading (1000)"},
       {"--steps K", "verification: the grey steps to measure"},
       {"--seed N", "the simulated meter's noise seed (1)"}}},
+    {"report",
+     {"report linearity|primaries --data FILE -o REPORT.html [--target-gamma G]"},
+     "an HTML report of a linearity or primary data file",
+     "Writes a self-contained HTML page with its plots and the formulas it uses. linearity (also for a "
+     "verification file): each channel's relative luminance against the target gamma on log scales, the gamma "
+     "and the error of every step, and the fitted gamma; the step codes come from the store's step list. "
+     "primaries: the measured triangle on the CIE 1931 chart with the HDTV triangle, the chromaticity error "
+     "of each primary and of white (delta xy and CIEDE2000), and the matrices the primary calibration "
+     "computes from the file.",
+     {{"-o REPORT.html", "the report to write"}, {"--target-gamma G", "linearity: the target curve's gamma (2.2)"}}},
 };
 
 const std::vector<OptionHelp> kEnvironment = {

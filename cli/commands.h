@@ -22,3 +22,4 @@ int runInspectCommand(const CommandArguments& args, std::ostream& out, std::ostr
 int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runAdaptersCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
 int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);
+int runReportCommand(const CommandArguments& args, std::ostream& out, std::ostream& err);

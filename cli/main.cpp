@@ -25,6 +25,7 @@ const Command kCommands[] = {
     {"download", runDownloadCommand},
     {"adapters", runAdaptersCommand},
     {"measure", runMeasureCommand},
+    {"report", runReportCommand},
 };
 
 bool isHelp(std::string_view word) { return word == "--help" || word == "-h"; }

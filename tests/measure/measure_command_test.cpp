@@ -72,6 +72,13 @@ TEST_F(MeasureCommandTest, LinearityFileIsWhatTheWindowSavesForTheSameValues)
     EXPECT_NEAR(run.calibration.gamma(Channel::Green), 2.4, 0.02);
     EXPECT_NEAR(run.calibration.gamma(Channel::Blue), 2.3, 0.02);
 
+    const std::string report = (run.dir / "linearity.html").string();
+    EXPECT_EQ(runReportCommand({"linearity", "--data", measured, "-o", report}, out, err), kExitSuccess) << err.str();
+    const std::string html = readFile(report);
+    std::size_t plots = 0;
+    for (std::size_t at = html.find("<svg"); at != std::string::npos; at = html.find("<svg", at + 1))
+        ++plots;
+    EXPECT_EQ(plots, 2u) << "the response and the error per step";
 }
 
 TEST_F(MeasureCommandTest, VerificationFileLoadsInVerificationMode)
@@ -113,6 +120,9 @@ TEST_F(MeasureCommandTest, PrimaryFileGivesTheMatricesOfTheSameValuesTyped)
     ASSERT_TRUE(typed.apply());
     EXPECT_EQ(typed.matrices().native, loaded.matrices().native);
 
+    const std::string report = (run.dir / "primaries.html").string();
+    EXPECT_EQ(runReportCommand({"primaries", "--data", measured, "-o", report}, out, err), kExitSuccess) << err.str();
+    EXPECT_NE(readFile(report).find("<h2>Native Download Matrix</h2>"), std::string::npos);
 }
 
 TEST_F(MeasureCommandTest, AFailedRunLeavesTheFileAndBadArgumentsAreNamed)
