@@ -139,7 +139,7 @@ public:
         std::FILE* file = std::fopen(path.c_str(), "r");
         for (float v = 0.0f; std::fscanf(file, "%f", &v) == 1;) {
             int n = static_cast<int>(v * 65535.0 + 0.5);
-            region.data[region.fillCount] = n < 0 ? 0x80 : 0x00;
+            region.data[region.fillCount] = n < 0 ? std::uint8_t{0x80} : std::uint8_t{0x00};
             n = n < 0 ? -n : n;
             region.data[region.fillCount + 2] |= static_cast<std::uint8_t>(n / 2 >> 8);
             region.data[region.fillCount + 3] |= static_cast<std::uint8_t>(n / 2);

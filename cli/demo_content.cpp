@@ -49,7 +49,8 @@ std::string colorTableFileText(int size, int variant)
     const double saturation = 1.0 - 0.04 * variant;
     const int lifted = variant % 3;
     std::string text;
-    text.reserve(static_cast<std::size_t>(size) * size * size * 48);
+    const auto edge = static_cast<std::size_t>(size);
+    text.reserve(edge * edge * edge * 48);
     const double step = 1.0 / (size - 1);
     for (int r = 0; r < size; ++r) {
         for (int g = 0; g < size; ++g) {
@@ -77,7 +78,7 @@ std::vector<std::uint8_t> osdImageBytes(std::size_t size, int variant)
 {
     std::vector<std::uint8_t> bytes(size);
     for (std::size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<std::uint8_t>((i * (2 * variant + 1) + i / 100) & 0xFF);
+        bytes[i] = static_cast<std::uint8_t>((i * static_cast<std::size_t>(2 * variant + 1) + i / 100) & 0xFF);
     return bytes;
 }
 

@@ -200,32 +200,32 @@ bool CalibrationSettings::readCatalogueValue(const std::string& keyPath, const s
     return readText(*key, valueName, out);
 }
 
-bool CalibrationSettings::readTableFileName(const std::string& displayType, const std::string& table,
+bool CalibrationSettings::readTableFileName(const std::string& typeName, const std::string& table,
                                             const std::string& valueName, std::string& out) const
 {
-    return readCatalogueValue(joinKeyPath(joinKeyPath(kDisplayTypes, displayType), table), valueName, out);
+    return readCatalogueValue(joinKeyPath(joinKeyPath(kDisplayTypes, typeName), table), valueName, out);
 }
 
-bool CalibrationSettings::readOsdNativeFileName(const std::string& displayType, const std::string& table,
+bool CalibrationSettings::readOsdNativeFileName(const std::string& typeName, const std::string& table,
                                                 const std::string& number, std::string& out) const
 {
-    return readTableFileName(displayType, table, number + "_OSD_NATIVE", out);
+    return readTableFileName(typeName, table, number + "_OSD_NATIVE", out);
 }
 
-bool CalibrationSettings::readOsdD65FileName(const std::string& displayType, const std::string& table,
+bool CalibrationSettings::readOsdD65FileName(const std::string& typeName, const std::string& table,
                                              const std::string& number, std::string& out) const
 {
-    return readTableFileName(displayType, table, number + "_OSD_D65", out);
+    return readTableFileName(typeName, table, number + "_OSD_D65", out);
 }
 
-bool CalibrationSettings::readTableDescription(const std::string& displayType, const std::string& table, std::string& out) const
+bool CalibrationSettings::readTableDescription(const std::string& typeName, const std::string& table, std::string& out) const
 {
-    return readTableFileName(displayType, table, "description", out);
+    return readTableFileName(typeName, table, "description", out);
 }
 
-bool CalibrationSettings::readDisplayTypeDescription(const std::string& displayType, std::string& out) const
+bool CalibrationSettings::readDisplayTypeDescription(const std::string& typeName, std::string& out) const
 {
-    return readCatalogueValue(joinKeyPath(kDisplayTypes, displayType), "description", out);
+    return readCatalogueValue(joinKeyPath(kDisplayTypes, typeName), "description", out);
 }
 
 bool CalibrationSettings::readCatalogueDescription(std::string& out) const

@@ -55,7 +55,7 @@ bool readLutFile(const std::string& path, std::int32_t scale, FlashRegion& regio
 void storeCoefficient(std::int32_t field, FlashRegion& region)
 {
     std::uint8_t* word = region.data.data() + region.fillCount;
-    word[0] = field < 0 ? 0x80 : 0x00;
+    word[0] = field < 0 ? std::uint8_t{0x80} : std::uint8_t{0x00};
     word[1] = 0x00;
     const std::uint32_t magnitude = static_cast<std::uint32_t>(field < 0 ? -field : field) / 2;
     word[2] |= static_cast<std::uint8_t>(magnitude >> 8 & 0xFF);

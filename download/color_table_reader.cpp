@@ -13,7 +13,7 @@ constexpr std::uint32_t kEdge = 64;
 constexpr std::uint64_t kCube64Groups = kEdge * kEdge * kEdge;                   // 262,144
 constexpr std::uint64_t kCube65Groups = (kEdge + 1) * (kEdge + 1) * (kEdge + 1); // 274,625
 constexpr int kNumbersPerGroup = 6;
-constexpr int kFieldsPerGroup = 3; // the last three numbers of a group
+constexpr std::uint64_t kFieldsPerGroup = 3; // the last three numbers of a group
 constexpr std::int32_t kFieldScale = 1023;
 constexpr std::uint32_t kRowEnd = 0xF0; // low byte of fillCount after a row of 64 packed entries
 constexpr std::uint32_t kFillerLength = 16;
@@ -71,7 +71,7 @@ bool convertStoredFields(const std::string& path, const std::vector<float>& outp
     for (std::uint64_t group = 0; group < groupCount; ++group) {
         if (groupCount == kCube65Groups && !isStoredGroup(group))
             continue;
-        for (int k = 0; k < kFieldsPerGroup; ++k) {
+        for (std::uint64_t k = 0; k < kFieldsPerGroup; ++k) {
             const float value = outputs[group * kFieldsPerGroup + k];
             const std::optional<std::int32_t> field = convertToUnsignedField(value, kFieldScale);
             if (!field) {
@@ -99,7 +99,7 @@ bool storeFields(const std::vector<std::uint16_t>& fields, FlashRegion& region, 
             reportRegionOverflow(state);
             return false;
         }
-        for (int k = 0; k < kFieldsPerGroup; ++k)
+        for (std::uint64_t k = 0; k < kFieldsPerGroup; ++k)
             state.packPhase = packTenBits(state.packPhase, fields[at + k], region.data, region.fillCount);
         if (state.packPhase == 0 && (region.fillCount & 0xFF) == kRowEnd) {
             if (!hasRoom(region, kFillerLength)) {

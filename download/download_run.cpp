@@ -41,7 +41,7 @@ private:
         for (int k = 1; k <= kColorTableCount; ++k) {
             readFile(region, "Reading Chromix 3D tables ... Waiting", "Unable to determine the file name of the Chromix 3D table",
                      [&](std::string& name) { return colorTableFileName(settings_, state_.displayType, state_.table, k, name); },
-                     state_.fileNames.colorTables[k - 1], readColorTableFile);
+                     state_.fileNames.colorTables[static_cast<std::size_t>(k - 1)], readColorTableFile);
         }
     }
 
@@ -50,7 +50,7 @@ private:
         for (int i = 0; i < kOsdImageCount; ++i) {
             readFile(region, "Reading OSD images ... Waiting", "Unable to determine the file name of the OSD image",
                      [&](std::string& name) { return osdImageFileName(settings_, state_.displayType, state_.table, i, name); },
-                     state_.fileNames.osdImages[i], readOsdImageFile);
+                     state_.fileNames.osdImages[static_cast<std::size_t>(i)], readOsdImageFile);
         }
     }
 

@@ -67,10 +67,10 @@ void applyNoiseReduction(MeasurementSet& set)
 {
     set.collectRawValues();
     const double white = whiteLuminance(set.rawTable());
-    const int channels = set.verificationMode() ? 1 : 3;
+    const std::size_t channels = set.verificationMode() ? 1 : 3;
     std::array<std::int32_t, 3> bestStart{1, 1, 1};
 
-    for (int c = 0; c < channels; ++c) {
+    for (std::size_t c = 0; c < channels; ++c) {
         const Channel channel = kAllChannels[c];
         // The red count bounds every channel's candidates.
         const std::int32_t fitEnd = presentCount(set.workingTable(), Channel::Red);
@@ -90,7 +90,7 @@ void applyNoiseReduction(MeasurementSet& set)
             }
         }
     }
-    for (int c = 0; c < channels; ++c) {
+    for (std::size_t c = 0; c < channels; ++c) {
         for (std::int32_t step = 2; step < bestStart[c]; ++step)
             set.workingTable().present(kAllChannels[c]).set(step, false);
     }

@@ -150,9 +150,9 @@ void LinearityCalibration::adviseCorrections()
         set_.validateMeasurements();
         applyNoiseReduction(set_);
         const std::array<double, 3> trial = fitAllChannels(steps);
-        const int compared = set_.verificationMode() ? 1 : 3;
+        const std::size_t compared = set_.verificationMode() ? 1 : 3;
         bool changed = false;
-        for (int c = 0; c < compared; ++c)
+        for (std::size_t c = 0; c < compared; ++c)
             changed = changed || !nearlyEqual(trial[c], baseline[c]);
         if (changed) {
             if (!headerShown)
@@ -195,8 +195,8 @@ bool LinearityCalibration::computeCalibration()
 bool LinearityCalibration::checkTables()
 {
     bool allUsable = true;
-    const int checked = set_.verificationMode() ? 1 : 3;
-    for (int c = 0; c < checked; ++c) {
+    const std::size_t checked = set_.verificationMode() ? 1 : 3;
+    for (std::size_t c = 0; c < checked; ++c) {
         if (isUsableTable(tables_[c], gammas_[c]))
             continue;
         status_.appendStatus("Invalid " + std::string(channelName(kAllChannels[c])) + " value(s), please re-enter", true);

@@ -74,7 +74,7 @@ bool MeasurementSet::validateMeasurements()
     for (int row = 0; row < rows; ++row) {
         const std::int32_t step = row + 1;
         for (Channel channel : kAllChannels) {
-            const int c = channelIndex(channel);
+            const std::size_t c = channelIndex(channel);
             const bool present = isCellPresent(gridColumn(channel), row);
             workingTable_.present(channel).set(step, present);
             if (present) {
@@ -100,16 +100,16 @@ bool MeasurementSet::validateMeasurements()
         status_.appendStatus(message, true);
         ok = false;
     };
-    const int channels = reportedChannelCount();
-    for (int c = 0; c < channels; ++c) {
+    const std::size_t channels = reportedChannelCount();
+    for (std::size_t c = 0; c < channels; ++c) {
         if (count[c] < kMinimumValuesPerChannel)
             report(channelMessage("Number of entered measured values for ", kAllChannels[c], " is too small"));
     }
-    for (int c = 0; c < channels; ++c) {
+    for (std::size_t c = 0; c < channels; ++c) {
         if (!firstOk[c])
             report(channelMessage("Missing required first ", kAllChannels[c], " measured value"));
     }
-    for (int c = 0; c < channels; ++c) {
+    for (std::size_t c = 0; c < channels; ++c) {
         if (!lastOk[c])
             report(channelMessage("Missing required last ", kAllChannels[c], " measured value"));
     }

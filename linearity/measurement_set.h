@@ -21,7 +21,7 @@
 std::optional<double> parseCellNumber(std::string_view text);
 
 // Grid column of a channel in the three-column layout; column 0 is also the grayscale.
-constexpr int gridColumn(Channel channel) { return channelIndex(channel); }
+constexpr int gridColumn(Channel channel) { return static_cast<int>(channelIndex(channel)); }
 
 class MeasurementSet {
 public:
@@ -61,7 +61,7 @@ public:
 
 private:
     // The channels validation reports on: all three, or red (grayscale) alone.
-    int reportedChannelCount() const { return verificationMode_ ? 1 : 3; }
+    std::size_t reportedChannelCount() const { return verificationMode_ ? 1 : 3; }
 
     MeasurementGrid& grid_;
     StatusSink& status_;

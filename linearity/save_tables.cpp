@@ -20,7 +20,7 @@ bool saveChannel(LinearityCalibration& calibration, Channel channel, const Corre
 {
     CalibrationSettings& settings = calibration.settings();
     StatusSink& status = calibration.status();
-    const std::string& path = settings.secondLutCurrent[static_cast<std::size_t>(channelIndex(channel))];
+    const std::string& path = settings.secondLutCurrent[channelIndex(channel)];
     if (path.empty()) {
         status.setStatus(kOpenFailed, true);
         reason = "the settings name no file for the " + std::string(channelName(channel)) + " channel";

@@ -151,8 +151,8 @@ void MyCug::keyPressEvent(QKeyEvent* event)
     delegate_->startNextEditEmpty();
     if (!edit(currentIndex(), QAbstractItemView::EditKeyPressed, event))
         return;
-    if (QWidget* editor = indexWidget(currentIndex()))
-        QCoreApplication::sendEvent(editor, event);
+    if (QWidget* openEditor = indexWidget(currentIndex()))
+        QCoreApplication::sendEvent(openEditor, event);
 }
 
 void MyCug::refuseKey()

@@ -267,7 +267,7 @@ void RamvelDlg::showState()
     stepCount_->setEnabled(run.stepCountEnabled());
     stepCount_->setCurrentIndex(run.stepCountSelection().value_or(-1));
     for (Channel channel : kAllChannels)
-        plotBoxes_[static_cast<std::size_t>(channelIndex(channel))]->setEnabled(run.plotChannelEnabled(channel));
+        plotBoxes_[channelIndex(channel)]->setEnabled(run.plotChannelEnabled(channel));
     updatePlotChannels();
 }
 
@@ -280,5 +280,5 @@ void RamvelDlg::showStateAndPlot()
 void RamvelDlg::updatePlotChannels()
 {
     for (Channel channel : kAllChannels)
-        plot_->setChannelShown(channel, plotBoxes_[static_cast<std::size_t>(channelIndex(channel))]->isChecked());
+        plot_->setChannelShown(channel, plotBoxes_[channelIndex(channel)]->isChecked());
 }

@@ -78,7 +78,7 @@ void TrisolaDialog::createControls()
     placed(new QGroupBox(QStringLiteral("Measured Chromaticity Values and Measured Luminance"), this), "measuredGroup",
            units, kMargin, kMargin, 238, 112);
     for (Channel channel : kAllChannels)
-        createPrimaryGroup(channel, 14 + channelIndex(channel) * kPrimaryGroupStep);
+        createPrimaryGroup(channel, 14 + static_cast<int>(channelIndex(channel)) * kPrimaryGroupStep);
     createDataFileButtons();
 
     placed(new QGroupBox(QStringLiteral("Display Type"), this), "displayTypeGroup", units, kMargin, 125, 238, 38);

@@ -208,7 +208,7 @@ TEST_F(RegistryFileStoreProcesses, KilledWriterNeverLeavesATornFileOrAStaleLock)
             // Padding makes each write large enough to be caught half-way, were it not atomic;
             // the counter lies before the step list, so a cut file loses the steps.
             long i = 0;
-            while (key && key->setString("Counter", std::to_string(i) + std::string(i % 500, '.')))
+            while (key && key->setString("Counter", std::to_string(i) + std::string(static_cast<std::size_t>(i % 500), '.')))
                 ++i;
             return false;
         });

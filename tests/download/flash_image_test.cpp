@@ -35,7 +35,7 @@ std::array<FlashRegion, 3> filledRegions()
         std::fill_n(tables.begin() + row * 256 + 240, 16, 0x5A);
     }
     for (std::size_t i = 0; i < 14; ++i)
-        std::fill_n(regions[1].data.begin() + i * 20224, 20000, static_cast<std::uint8_t>(0x10 + i));
+        std::fill_n(regions[1].data.begin() + static_cast<std::ptrdiff_t>(i * 20224), 20000, static_cast<std::uint8_t>(0x10 + i));
     Bytes& lut = regions[2].data;
     for (std::size_t c = 0; c < 3; ++c) {
         for (std::size_t i = 0; i < 1024; ++i)

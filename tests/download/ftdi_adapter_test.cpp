@@ -119,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(EveryChip, FtdiFullDownload,
                                            ChipCase{FtdiChip::FT4232H, "Quad RS232-HS FT77", 30'000'000},
                                            ChipCase{FtdiChip::FT232H, "Single RS232-HS FT77", 30'000'000},
                                            ChipCase{FtdiChip::FT2232C, "Dual RS232 FT77", 6'000'000}),
-                         [](const ::testing::TestParamInfo<ChipCase>& info) {
-                             const std::string name = ftdiChipName(info.param.chip);
+                         [](const ::testing::TestParamInfo<ChipCase>& chipCase) {
+                             const std::string name = ftdiChipName(chipCase.param.chip);
                              return name.substr(0, name.find('/'));
                          });
 

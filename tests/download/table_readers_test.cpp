@@ -57,7 +57,7 @@ TEST_F(TableReaders, PackTenBitsPutsFourFieldsIntoFiveBytesMostSignificantBitFir
     Bytes buffer(6, 0);
     std::uint32_t position = 0;
     std::uint8_t phase = 0;
-    for (std::uint16_t field : {1023, 0, 1023, 0})
+    for (std::uint16_t field : std::initializer_list<std::uint16_t>{1023, 0, 1023, 0})
         phase = packTenBits(phase, field, buffer, position);
     EXPECT_EQ(buffer, (Bytes{0xFF, 0xC0, 0x0F, 0xFC, 0x00, 0x00}));
     EXPECT_EQ(position, 5u);
@@ -259,7 +259,7 @@ TEST_F(TableReaders, MatrixMagnitudesOfTwoOrMoreAreRefused)
 // download as a wrong matrix reported as a success.
 TEST_F(TableReaders, MatrixFilesOtherThanSixLinesOfThreeAreRefusedWithNothingStored)
 {
-    for (std::size_t lines : {0, 4, 5, 6, 7, 12, 21, 22}) {
+    for (std::size_t lines : std::initializer_list<std::size_t>{0, 4, 5, 6, 7, 12, 21, 22}) {
         FlashRegion region = bufferOf(512);
         std::fill(region.data.begin() + 256, region.data.end(), 0xAB);
         const std::string error = refusal(readMatrixFile, repeatedLines("0.5 0.5 0.5", lines), region);

@@ -39,7 +39,7 @@ public:
 
 private:
     struct Program final : StartedProgram {
-        Program(FakeLauncherShell& shell, QString name) : shell(shell), name(std::move(name)) {}
+        Program(FakeLauncherShell& owner, QString programName) : shell(owner), name(std::move(programName)) {}
         bool isRunning() override { return shell.running.count(name) != 0; }
         void kill() override
         {

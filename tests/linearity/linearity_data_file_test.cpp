@@ -94,7 +94,7 @@ TEST_F(DataFileTest, FormatErrorsKeepWhatLoadedBeforeThem)
         EXPECT_FALSE(loadDataFile(fresh.calibration, file()));
         EXPECT_EQ(fresh.status.text(), error.message);
         for (int row = 0; row < 5; ++row)
-            EXPECT_EQ(fresh.grid.cellText(0, row), row < error.filledRows ? kWorkedExample[row] : "0.000") << row;
+            EXPECT_EQ(fresh.grid.cellText(0, row), row < error.filledRows ? kWorkedExample[static_cast<std::size_t>(row)] : "0.000") << row;
         EXPECT_FALSE(fresh.calibration.plotValid());
     }
     EXPECT_FALSE(loadDataFile(run.calibration, run.dir / "no such file.txt"));

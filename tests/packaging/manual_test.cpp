@@ -67,11 +67,12 @@ std::vector<Literal> stringLiterals(const std::string& code)
             i = code.find('\n', i);
         } else if (code.compare(i, 2, "/*") == 0) {
             const std::size_t end = code.find("*/", i + 2);
-            line += static_cast<int>(std::count(code.begin() + i, code.begin() + std::min(end, code.size()), '\n'));
+            line += static_cast<int>(std::count(code.begin() + static_cast<std::ptrdiff_t>(i),
+                                                code.begin() + static_cast<std::ptrdiff_t>(std::min(end, code.size())), '\n'));
             i = end == std::string::npos ? end : end + 2;
         } else if (c == '\'') {
             for (++i; i < code.size() && code[i] != '\''; ++i)
-                i += code[i] == '\\' ? 1 : 0;
+                i += code[i] == '\\' ? 1u : 0u;
             ++i;
             joinNext = false;
         } else if (c == '"') {
@@ -138,7 +139,7 @@ std::vector<std::string> fixedParts(const std::string& text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '%' && i + 1 < text.size() && std::isalnum(static_cast<unsigned char>(text[i + 1]))) {
-            i += text[i + 1] == 'l' ? 2 : 1;
+            i += text[i + 1] == 'l' ? 2u : 1u;
             parts.emplace_back();
         } else if (c == '\n') {
             parts.emplace_back();

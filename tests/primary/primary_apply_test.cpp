@@ -23,8 +23,8 @@ constexpr Matrix3 kBt709OnRgbLed{{{1.34722521, -0.389108787, 0.0128668603},
 // The code rounds its inputs to single precision, which moves its results by about 1e-7.
 void expectMatrixNear(const Matrix3& actual, const Matrix3& expected)
 {
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c)
+    for (std::size_t r = 0; r < 3; ++r) {
+        for (std::size_t c = 0; c < 3; ++c)
             EXPECT_NEAR(actual[r][c], expected[r][c], 1e-6) << "[" << r << "][" << c << "]";
     }
 }

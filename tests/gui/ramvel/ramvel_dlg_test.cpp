@@ -50,7 +50,7 @@ TEST_F(LinearityWindow, StartsInNormalModeWithNothingComputed)
     ASSERT_EQ(grid().rowCount(), 22);
     for (int c = 0; c < 3; ++c) {
         const QTableWidgetItem* heading = grid().horizontalHeaderItem(c);
-        EXPECT_EQ(heading->text(), channelName(kAllChannels[c]).data());
+        EXPECT_EQ(heading->text(), channelName(kAllChannels[static_cast<std::size_t>(c)]).data());
         EXPECT_EQ(heading->foreground().color(), QColor(QRgb(0xFF0000u >> (8 * c))));
         EXPECT_EQ(column(c), QStringList(22, QStringLiteral("0.000")));
     }
