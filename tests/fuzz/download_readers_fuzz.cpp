@@ -18,7 +18,7 @@ namespace {
 
 using Reader = bool (*)(const std::string&, FlashRegion&, RunState&, DownloadObserver&);
 constexpr Reader kReaders[] = {readColorTableFile, readOsdImageFile, readFirstLutFile, readSecondLutFile, readMatrixFile};
-constexpr int kRegionOfReader[] = {0, 1, 2, 2, 2}; // as a run assigns them
+constexpr std::size_t kRegionOfReader[] = {0, 1, 2, 2, 2}; // as a run assigns them
 constexpr int kChoices = 6;                        // the readers, then the scanner check
 
 void check(bool condition)
