@@ -20,7 +20,7 @@ Matrix3x3 rgbToXyz(const std::array<Chromaticity, 3>& primaries, Chromaticity wh
     // Columns are each primary's XYZ at Y = 1; the scale of each column comes from
     // solving for the white (Cramer's rule).
     Matrix3x3 p{};
-    for (int c = 0; c < 3; ++c) {
+    for (std::size_t c = 0; c < 3; ++c) {
         const Tristimulus t = fromChromaticity(primaries[c], 1.0);
         p[0][c] = t.X;
         p[1][c] = t.Y;
@@ -35,13 +35,13 @@ Matrix3x3 rgbToXyz(const std::array<Chromaticity, 3>& primaries, Chromaticity wh
     if (d == 0.0 || !std::isfinite(d))
         return {};
     Matrix3x3 result = p;
-    for (int c = 0; c < 3; ++c) {
+    for (std::size_t c = 0; c < 3; ++c) {
         Matrix3x3 replaced = p;
         replaced[0][c] = w.X;
         replaced[1][c] = w.Y;
         replaced[2][c] = w.Z;
         const double scale = det(replaced) / d;
-        for (int r = 0; r < 3; ++r)
+        for (std::size_t r = 0; r < 3; ++r)
             result[r][c] = p[r][c] * scale;
     }
     return result;

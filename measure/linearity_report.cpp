@@ -9,7 +9,7 @@
 namespace {
 
 ChannelResponse analyseChannel(const std::string& name, const std::string& colour, const std::vector<int>& codes,
-                               const LinearityDataValues& values, int column, double targetGamma)
+                               const LinearityDataValues& values, std::size_t column, double targetGamma)
 {
     ChannelResponse r{name, colour, {}, {}, {}, {}, {}, {}, std::nullopt};
     for (std::size_t i = 0; i < values.steps.size() && i < codes.size(); ++i) {

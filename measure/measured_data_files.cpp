@@ -4,14 +4,16 @@
 #include "config/key_file.h"
 #include "config/number_text.h"
 
+#include <algorithm>
+
 namespace {
 
 // Right-aligned like the numbers around it.
 constexpr const char* kNotMeasured = "       x";
 
-std::string valueText(const std::vector<std::optional<double>>& values, int index)
+std::string valueText(const std::vector<std::optional<double>>& values, std::size_t index)
 {
-    if (index >= static_cast<int>(values.size()) || !values[index])
+    if (index >= values.size() || !values[index])
         return kNotMeasured;
     return formatFixed(*values[index], 8, 4);
 }
@@ -26,7 +28,7 @@ const char* onOff(bool on)
 std::string linearityDataText(const LinearityMeasurements& m)
 {
     std::string text;
-    for (int index = 0; index < m.stepCount; ++index) {
+    for (std::size_t index = 0; index < static_cast<std::size_t>(std::max(m.stepCount, 0)); ++index) {
         std::string value;
         if (m.verificationMode) {
             const std::string grey = valueText(m.red, index);
@@ -34,7 +36,7 @@ std::string linearityDataText(const LinearityMeasurements& m)
         } else {
             value = valueText(m.red, index) + ", " + valueText(m.green, index) + ", " + valueText(m.blue, index);
         }
-        text = keyfile::withValue(text, "DATA", "MEASURED_DATA_" + formatInteger(index + 1), value);
+        text = keyfile::withValue(text, "DATA", "MEASURED_DATA_" + formatInteger(static_cast<long long>(index) + 1), value);
     }
     text = keyfile::withValue(text, "PARAMETERS", "VERSION", "1.00");
     text = keyfile::withValue(text, "PARAMETERS", "NOISE_REDUCTION", "OFF");

@@ -74,7 +74,7 @@ bool readLinearityData(const std::filesystem::path& file, int stepCount, Lineari
             return false;
         }
         std::array<std::optional<double>, 3> row;
-        for (int c = 0; c < 3; ++c)
+        for (std::size_t c = 0; c < 3; ++c)
             row[c] = (*fields)[c] == "x" || (*fields)[c] == "X" ? std::nullopt : number((*fields)[c]);
         values.steps.push_back(row);
     }
@@ -88,7 +88,7 @@ bool readPrimaryData(const std::filesystem::path& file, PrimaryDataValues& value
         return false;
     static const char* const kKeys[] = {"MEASURED_DATA_RED", "MEASURED_DATA_GREEN", "MEASURED_DATA_BLUE"};
     PrimaryDataValues read;
-    for (int c = 0; c < 3; ++c) {
+    for (std::size_t c = 0; c < 3; ++c) {
         const std::optional<std::string> value = keyfile::findValue(*content, "DATA", kKeys[c]);
         const auto fields = value ? threeFields(*value) : std::nullopt;
         const auto x = fields ? number((*fields)[0]) : std::nullopt;

@@ -35,7 +35,7 @@ RunResult runMeasurement(const std::vector<Patch>& patches, PatchDisplay& displa
     RunResult result;
     const int total = static_cast<int>(patches.size());
     for (int index = 0; index < total; ++index) {
-        const Patch& patch = patches[index];
+        const Patch& patch = patches[static_cast<std::size_t>(index)];
         if (!waitUnlessCancelled(0, pacer, observer, settings)) {
             result.outcome = RunOutcome::Cancelled;
             result.message = kRunCancelled;

@@ -60,7 +60,7 @@ std::string chart(const PrimariesAnalysis& a)
     svg += "<polygon fill=\"none\" stroke=\"#444\" points=\"" + locus + "\"/>\n";
     svg += triangle({a.errors[0].target, a.errors[1].target, a.errors[2].target}, "#888", " stroke-dasharray=\"5,3\"");
     svg += triangle({a.errors[0].measured, a.errors[1].measured, a.errors[2].measured}, "#000", "");
-    for (int c = 0; c < 4; ++c) {
+    for (std::size_t c = 0; c < 4; ++c) {
         const std::string point = chartPoint(a.errors[c].measured);
         const std::size_t comma = point.find(',');
         svg += "<circle cx=\"" + point.substr(0, comma) + "\" cy=\"" + point.substr(comma + 1) + "\" r=\"4\" fill=\""
@@ -78,14 +78,14 @@ PrimariesAnalysis analysePrimaries(const PrimaryDataValues& values)
     PrimariesAnalysis analysis;
     std::array<Tristimulus, 3> primaries;
     Tristimulus white;
-    for (int c = 0; c < 3; ++c) {
+    for (std::size_t c = 0; c < 3; ++c) {
         primaries[c] = fromChromaticity(values.chromaticity[c], values.luminance[c]);
         white.X += primaries[c].X;
         white.Y += primaries[c].Y;
         white.Z += primaries[c].Z;
     }
     analysis.whiteLuminance = white.Y;
-    for (int c = 0; c < 3; ++c)
+    for (std::size_t c = 0; c < 3; ++c)
         analysis.errors[c] = error(kNames[c], primaries[c], kHdtvPrimaries[c], white.Y);
     analysis.errors[3] = error(kNames[3], white, kD65White, white.Y);
     return analysis;

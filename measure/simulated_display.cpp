@@ -8,7 +8,7 @@ Tristimulus simulatedLight(const SimulatedDisplayModel& model, std::uint32_t col
     const Matrix3x3 toXyz = rgbToXyz(model.primaries, model.white);
     const double range = model.whiteLuminance - model.blackLuminance;
     std::array<double, 3> linear{};
-    for (int c = 0; c < 3; ++c) {
+    for (std::size_t c = 0; c < 3; ++c) {
         const double code = static_cast<double>((colour >> (8 * c)) & 0xFFu);
         linear[c] = std::pow(code / 255.0, model.gamma[c]) * range;
     }

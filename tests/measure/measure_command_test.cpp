@@ -60,7 +60,7 @@ TEST_F(MeasureCommandTest, LinearityFileIsWhatTheWindowSavesForTheSameValues)
     // The operator's way: type the same numbers into the grid and press Save.
     const auto columns = typedColumns(measured, 21);
     for (int column = 0; column < 3; ++column)
-        run.fillColumn(column, columns[column]);
+        run.fillColumn(column, columns[static_cast<std::size_t>(column)]);
     const std::filesystem::path typed = run.dir / "typed.txt";
     ASSERT_TRUE(saveDataFile(run.calibration, typed));
     EXPECT_EQ(readFile(measured), readFile(typed));

@@ -30,8 +30,8 @@ TEST(Chromaticity, HdtvPrimariesGiveThePublishedMatrix)
 {
     const Matrix3x3 expected{{{0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.0722}, {0.0193, 0.1192, 0.9505}}};
     const Matrix3x3 m = rgbToXyz(kHdtvPrimaries, kD65White);
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c)
+    for (std::size_t r = 0; r < 3; ++r) {
+        for (std::size_t c = 0; c < 3; ++c)
             EXPECT_NEAR(m[r][c], expected[r][c], 1e-4) << "row " << r << " column " << c;
     }
 }
