@@ -85,7 +85,9 @@ const std::vector<CommandHelp> kCommands = {
      "unless given) and writes a linearity data file in verification mode. The files load in the calibration "
      "windows and with chromix linearity / primary --data. A run that fails or is cancelled leaves FILE as it "
      "was.\n"
-     "--meter sim measures a simulated display (its time is simulated too, so the run takes no real time).",
+     "--meter sim measures a simulated display (its time is simulated too, so the run takes no real time). "
+     "--meter argyll reads a real meter through ArgyllCMS spotread (found on PATH); you show each patch on the "
+     "target display (Patchora) and press Enter, and do the calibrations spotread asks for.",
      {{"-o FILE", "the data file to write"},
       {"--settle-ms N", "the wait after each patch before the reading (1000)"},
       {"--steps K", "verification: the grey steps to measure"},

@@ -12,7 +12,10 @@
 #include "measure/measured_data_files.h"
 #include "measure/measurement_run.h"
 #include "measure/simulated_display.h"
+#include "measure/spotread_meter.h"
 
+#include <iostream>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -42,6 +45,38 @@ std::optional<long long> parseCount(const std::optional<std::string>& text)
         return std::nullopt;
     return parseLeadingInteger(*text);
 }
+
+// Until the measuring window exists, the operator shows each patch on the target display
+// (Patchora) and confirms it here.
+class OperatorPatchDisplay : public PatchDisplay {
+public:
+    OperatorPatchDisplay(const std::vector<Patch>& patches, std::istream& in, std::ostream& out)
+        : patches_(patches), in_(in), out_(out)
+    {
+    }
+
+    bool show(std::uint32_t, std::string& error) override
+    {
+        if (next_ >= patches_.size()) {
+            error = "no patch left to show";
+            return false;
+        }
+        const Patch& patch = patches_[next_++];
+        out_ << "Show " << patchName(patch) << " full screen on the target display, then press Enter: " << std::flush;
+        std::string line;
+        if (!std::getline(in_, line)) {
+            error = "no answer from the operator";
+            return false;
+        }
+        return true;
+    }
+
+private:
+    const std::vector<Patch>& patches_;
+    std::istream& in_;
+    std::ostream& out_;
+    std::size_t next_ = 0;
+};
 
 // One line per reading, as the run goes.
 class PrintingObserver : public RunObserver {
@@ -118,10 +153,6 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
             return usageError(err, "--seed takes a whole number, not \"" + *arguments.value("--seed") + "\"");
         model.seed = static_cast<std::uint32_t>(*seed);
     }
-    if (*meter == "argyll") {
-        err << "chromix measure: the ArgyllCMS meter is not available in this build; use --meter sim\n";
-        return kExitFailure;
-    }
 
     StepTable steps;
     if (*kind != MeasurementKind::Primaries) {
@@ -151,17 +182,32 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
 
     const std::vector<Patch> patches = plannedPatches(*kind, steps, verificationSteps);
     // The simulated display needs no real time to settle: its clock is simulated too.
-    SimulatedPacer pacer;
-    SimulatedDisplay display(model, pacer);
-    SimulatedMeter simulatedMeter(display);
+    SimulatedPacer simulatedPacer;
+    SteadyPacer steadyPacer;
+    SimulatedDisplay simulatedDisplay(model, simulatedPacer);
+    OperatorPatchDisplay operatorDisplay(patches, std::cin, out);
+    std::unique_ptr<ColourMeter> colourMeter;
+    if (*meter == "sim") {
+        colourMeter = std::make_unique<SimulatedMeter>(simulatedDisplay);
+    } else {
+        colourMeter = std::make_unique<SpotreadMeter>(createChildProcess(), SpotreadSettings{},
+                                                      [&out](const std::string& instruction) {
+                                                          out << instruction << "\n(press Enter when done) "
+                                                              << std::flush;
+                                                          std::string line;
+                                                          return static_cast<bool>(std::getline(std::cin, line));
+                                                      });
+    }
+    PatchDisplay& display = *meter == "sim" ? static_cast<PatchDisplay&>(simulatedDisplay) : operatorDisplay;
+    RunPacer& pacer = *meter == "sim" ? static_cast<RunPacer&>(simulatedPacer) : steadyPacer;
     PrintingObserver observer(out);
     std::string reason;
-    if (!simulatedMeter.open(reason)) {
+    if (!colourMeter->open(reason)) {
         err << "chromix measure: " << reason << "\n";
         return kExitFailure;
     }
-    const RunResult result = runMeasurement(patches, display, simulatedMeter, pacer, observer, runSettings);
-    simulatedMeter.close();
+    const RunResult result = runMeasurement(patches, display, *colourMeter, pacer, observer, runSettings);
+    colourMeter->close();
     if (result.outcome != RunOutcome::Completed) {
         err << "chromix measure: " << result.message << "\n";
         return kExitFailure;
