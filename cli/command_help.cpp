@@ -77,7 +77,7 @@ const std::vector<CommandHelp> kCommands = {
      "--probe opens each one and reads its flash identification; nothing is written.",
      {}},
     {"measure",
-     {"measure linearity|primaries|verification --meter sim|argyll -o FILE [--settle-ms N] [--steps K] [--seed N]"},
+     {"measure linearity|primaries|verification --meter sim|argyll -o FILE [--report REPORT.html] [--settle-ms N] [--steps K] [--seed N]"},
      "measure the patches with a colour meter into a data file",
      "Shows each patch, waits for the display to settle and takes a reading. linearity measures every step of "
      "the store's step list in red, green and blue and writes a linearity data file; primaries measures full "
@@ -89,6 +89,7 @@ const std::vector<CommandHelp> kCommands = {
      "--meter argyll reads a real meter through ArgyllCMS spotread (found on PATH); you show each patch on the "
      "target display (Patchora) and press Enter, and do the calibrations spotread asks for.",
      {{"-o FILE", "the data file to write"},
+      {"--report REPORT.html", "also write the report of the data file (as chromix report does)"},
       {"--settle-ms N", "the wait after each patch before the reading (1000)"},
       {"--steps K", "verification: the grey steps to measure"},
       {"--seed N", "the simulated meter's noise seed (1)"}}},

@@ -4,6 +4,7 @@
 #include "cli/arguments.h"
 #include "cli/command_help.h"
 #include "cli/commands.h"
+#include "cli/report_writer.h"
 
 #include "config/calibration_settings.h"
 #include "config/number_text.h"
@@ -122,7 +123,7 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
         if (word == "-o")
             word = "--output";
     }
-    Arguments arguments(words, {"--meter", "--output", "--settle-ms", "--steps", "--seed"});
+    Arguments arguments(words, {"--meter", "--output", "--settle-ms", "--steps", "--seed", "--report"});
     if (!arguments.ok())
         return usageError(err, arguments.error());
     if (arguments.positional().size() != 1)
@@ -217,5 +218,9 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
         return kExitFailure;
     }
     out << (*kind == MeasurementKind::Primaries ? "Primary" : "Linearity") << " data file written: " << *output << "\n";
+    if (const auto report = arguments.value("--report")) {
+        if (!writeReport(*kind != MeasurementKind::Primaries, *output, *report, 2.2, out, err))
+            return kExitFailure;
+    }
     return kExitSuccess;
 }

@@ -3,6 +3,7 @@
 #include "cli/arguments.h"
 #include "cli/command_help.h"
 #include "cli/commands.h"
+#include "cli/report_writer.h"
 
 #include "config/atomic_file.h"
 #include "config/calibration_settings.h"
@@ -91,24 +92,30 @@ int runReportCommand(const CommandArguments& args, std::ostream& out, std::ostre
                                        + *text + "\"");
     }
 
+    return writeReport(kind == "linearity", *dataFile, *output, targetGamma, out, err) ? kExitSuccess : kExitFailure;
+}
+
+bool writeReport(bool linearity, const std::string& dataFile, const std::string& output, double targetGamma,
+                 std::ostream& out, std::ostream& err)
+{
     std::optional<std::string> html;
-    if (kind == "linearity") {
-        html = linearityReport(*dataFile, targetGamma, err);
+    if (linearity) {
+        html = linearityReport(dataFile, targetGamma, err);
     } else {
         PrimaryDataValues values;
         std::string error;
-        if (readPrimaryData(*dataFile, values, error))
-            html = primariesReportHtml(analysePrimaries(values), *dataFile, computedMatrices(*dataFile, err));
+        if (readPrimaryData(dataFile, values, error))
+            html = primariesReportHtml(analysePrimaries(values), dataFile, computedMatrices(dataFile, err));
         else
             err << "chromix report: " << error << "\n";
     }
     if (!html)
-        return kExitFailure;
+        return false;
     std::string reason;
-    if (!replaceFileAtomically(*output, *html, &reason)) {
-        err << "chromix report: cannot write " << *output << ": " << reason << "\n";
-        return kExitFailure;
+    if (!replaceFileAtomically(output, *html, &reason)) {
+        err << "chromix report: cannot write " << output << ": " << reason << "\n";
+        return false;
     }
-    out << "Report written: " << *output << "\n";
-    return kExitSuccess;
+    out << "Report written: " << output << "\n";
+    return true;
 }

@@ -122,6 +122,8 @@ TEST_F(MeasureCommandTest, PrimaryFileGivesTheMatricesOfTheSameValuesTyped)
 
     const std::string report = (run.dir / "primaries.html").string();
     EXPECT_EQ(runReportCommand({"primaries", "--data", measured, "-o", report}, out, err), kExitSuccess) << err.str();
+    EXPECT_EQ(measure({"primaries", "--meter", "sim", "-o", measured, "--report", report + "2"}), kExitSuccess);
+    EXPECT_EQ(readFile(report), readFile(report + "2")) << "the report at the end of a run is chromix report's";
     EXPECT_NE(readFile(report).find("<h2>Native Download Matrix</h2>"), std::string::npos);
 }
 
