@@ -199,6 +199,46 @@ bool fail(std::string* error, std::string message)
     return false;
 }
 
+// The type of "hex:" (binary) or "hex(N):" data and the byte list after it.
+bool splitHexType(std::string_view data, unsigned long& type, std::string_view& list, std::string& error)
+{
+    if (startsWithNoCase(data, "hex:")) {
+        list = data.substr(4);
+        return true;
+    }
+    if (startsWithNoCase(data, "hex(")) {
+        const std::size_t close = data.find("):");
+        if (close == std::string_view::npos || !parseHexNumber(data.substr(4, close - 4), 8, type)) {
+            error = "bad value type in \"" + std::string(data.substr(0, 16)) + "\"";
+            return false;
+        }
+        list = data.substr(close + 2);
+        return true;
+    }
+    error = "unknown value data \"" + std::string(data.substr(0, 16)) + "\"";
+    return false;
+}
+
+// A comma-separated list of two-digit hex bytes; an empty list is no bytes.
+bool parseHexBytes(std::string_view joined, std::string& bytes, std::string& error)
+{
+    if (trimmed(joined).empty())
+        return true;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = std::min(joined.find(',', start), joined.size());
+        unsigned long byte = 0;
+        const std::string_view item = trimmed(joined.substr(start, comma - start));
+        if (!parseHexNumber(item, 2, byte)) {
+            error = "bad hex byte \"" + std::string(item.substr(0, 8)) + "\"";
+            return false;
+        }
+        bytes += static_cast<char>(byte);
+        if (comma == joined.size())
+            return true;
+        start = comma + 1;
+    }
+}
+
 } // namespace
 
 std::optional<RegistryFile> RegistryFile::parse(std::string_view fileBytes, std::string* error)
@@ -352,18 +392,10 @@ bool RegistryFile::index(std::string* error)
         if (text.empty() || text.front() == ';') {
             ++line;
         } else if (text.front() == '[') {
-            if (text.back() != ']')
-                return fail(error, lineError(line, "key line without closing \"]\""));
             Section section;
-            std::string_view path = text.substr(1, text.size() - 2);
-            section.deleted = !path.empty() && path.front() == '-';
-            if (section.deleted)
-                path.remove_prefix(1);
-            if (path.empty() || path.front() == '\\' || path.back() == '\\' || path.find("\\\\") != std::string_view::npos)
-                return fail(error, lineError(line, "bad key path \"" + std::string(path) + "\""));
-            if (static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')) >= kMaxKeyDepth)
-                return fail(error, lineError(line, "key path deeper than 512 levels"));
-            section.path = path;
+            std::string message;
+            if (!parseKeyLine(text, section, message))
+                return fail(error, lineError(line, message));
             section.headerLine = line++;
             sections_.push_back(std::move(section));
         } else if (text.front() == '"' || text.front() == '@') {
@@ -379,6 +411,28 @@ bool RegistryFile::index(std::string* error)
             return fail(error, lineError(line, "not a key, value or comment line"));
         }
     }
+    return true;
+}
+
+bool RegistryFile::parseKeyLine(std::string_view text, Section& section, std::string& error)
+{
+    if (text.back() != ']') {
+        error = "key line without closing \"]\"";
+        return false;
+    }
+    std::string_view path = text.substr(1, text.size() - 2);
+    section.deleted = !path.empty() && path.front() == '-';
+    if (section.deleted)
+        path.remove_prefix(1);
+    if (path.empty() || path.front() == '\\' || path.back() == '\\' || path.find("\\\\") != std::string_view::npos) {
+        error = "bad key path \"" + std::string(path) + "\"";
+        return false;
+    }
+    if (static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')) >= kMaxKeyDepth) {
+        error = "key path deeper than 512 levels";
+        return false;
+    }
+    section.path = path;
     return true;
 }
 
@@ -426,21 +480,17 @@ bool RegistryFile::parseValue(std::size_t line, Value& value, std::string& error
         return true;
     }
 
+    return parseHexValue(line, data, value, error);
+}
+
+// "hex:" and "hex(N):" data: the type, the byte list with its continuation lines, and text
+// types brought to UTF-8.
+bool RegistryFile::parseHexValue(std::size_t line, std::string_view data, Value& value, std::string& error) const
+{
     unsigned long type = 3; // plain "hex:" is binary data
     std::string_view list;
-    if (startsWithNoCase(data, "hex:")) {
-        list = data.substr(4);
-    } else if (startsWithNoCase(data, "hex(")) {
-        const std::size_t close = data.find("):");
-        if (close == std::string_view::npos || !parseHexNumber(data.substr(4, close - 4), 8, type)) {
-            error = "bad value type in \"" + std::string(data.substr(0, 16)) + "\"";
-            return false;
-        }
-        list = data.substr(close + 2);
-    } else {
-        error = "unknown value data \"" + std::string(data.substr(0, 16)) + "\"";
+    if (!splitHexType(data, type, list, error))
         return false;
-    }
 
     // A trailing "\" continues the byte list on the next line.
     std::string joined;
@@ -457,22 +507,8 @@ bool RegistryFile::parseValue(std::size_t line, Value& value, std::string& error
     joined += part;
 
     std::string bytes;
-    if (!trimmed(joined).empty()) {
-        for (std::size_t start = 0;;) {
-            const std::size_t comma = std::min(joined.find(',', start), joined.size());
-            unsigned long byte = 0;
-            const std::string_view item = trimmed(std::string_view(joined).substr(start, comma - start));
-            if (!parseHexNumber(item, 2, byte)) {
-                error = "bad hex byte \"" + std::string(item.substr(0, 8)) + "\"";
-                return false;
-            }
-            bytes += static_cast<char>(byte);
-            if (comma == joined.size())
-                break;
-            start = comma + 1;
-        }
-    }
-
+    if (!parseHexBytes(joined, bytes, error))
+        return false;
     const bool isText = std::find(std::begin(kTextTypes), std::end(kTextTypes), type) != std::end(kTextTypes);
     if (isText && !regedit4_) {
         auto narrow = utf16ToUtf8(bytes, false);

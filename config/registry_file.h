@@ -59,7 +59,9 @@ private:
     bool regedit4_ = false;
 
     bool index(std::string* error);
+    static bool parseKeyLine(std::string_view text, Section& section, std::string& error);
     bool parseValue(std::size_t line, Value& value, std::string& error) const;
+    bool parseHexValue(std::size_t line, std::string_view data, Value& value, std::string& error) const;
     std::string textBytes(std::string_view narrow) const;
     void replaceLines(std::size_t first, std::size_t count, const std::vector<std::string>& replacement);
     void appendSection(std::string_view keyPath, const std::vector<std::string>& valueLines);

@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr std::uint32_t kEdge = 64;
+constexpr std::uint64_t kEdge = 64;
 constexpr std::uint64_t kCube64Groups = kEdge * kEdge * kEdge;                   // 262,144
 constexpr std::uint64_t kCube65Groups = (kEdge + 1) * (kEdge + 1) * (kEdge + 1); // 274,625
 constexpr int kNumbersPerGroup = 6;

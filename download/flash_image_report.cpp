@@ -75,7 +75,7 @@ void decodeMatrices(Bytes block, CalibrationArea& area, std::vector<std::string>
     for (std::size_t k = 0; k < kCoefficients; ++k) {
         const Bytes word = block.subspan(4 * k, 4);
         if ((word[0] & 0x7F) != 0 || word[1] != 0)
-            problems.push_back("matrix coefficient " + formatInteger(static_cast<long long>(k + 1)) + ": bits 16 to 30 are not zero");
+            problems.push_back("matrix coefficient " + formatInteger(static_cast<long long>(k) + 1) + ": bits 16 to 30 are not zero");
         const double magnitude = wordAt(word, 2) * 2.0 / 65535.0;
         const double value = (word[0] & 0x80) ? -magnitude : magnitude;
         auto& matrix = k < 9 ? area.nativeMatrix : area.d65Matrix;
@@ -141,7 +141,7 @@ OsdArea inspectOsd(Bytes region, std::uint32_t dataSize, std::vector<std::string
         if (allBytes(region.subspan(i * slot + kOsdImageBytes, kOsdGap), 0))
             ++area.imagesWithCleanGap;
         else
-            problems.push_back("OSD image " + formatInteger(static_cast<long long>(i + 1)) + ": the 224 bytes after it are not zero");
+            problems.push_back("OSD image " + formatInteger(static_cast<long long>(i) + 1) + ": the 224 bytes after it are not zero");
     }
     if (!allBytes(region.subspan(dataSize), 0))
         problems.push_back("3D Color Table's OSD Images: the bytes after the 14 images are not zero");
@@ -173,7 +173,7 @@ FlashImageInspection inspectFlashImage(std::span<const std::uint8_t> image)
         if (table.damagedRows == 0)
             ++inspection.intactTables;
         else
-            inspection.problems.push_back("3D table " + formatInteger(static_cast<long long>(k + 1)) + ": "
+            inspection.problems.push_back("3D table " + formatInteger(static_cast<long long>(k) + 1) + ": "
                                           + formatInteger(table.damagedRows) + " rows without their 16 bytes of 0x5A");
     }
 
