@@ -53,6 +53,86 @@ std::string optionalText(const std::optional<double>& value, int decimals)
     return value ? fixed(*value, decimals) : "&ndash;";
 }
 
+// Each channel's relative luminance and the target curve on log-log axes, from the
+// smallest code above 0 to full drive.
+std::string responsePlot(const LinearityAnalysis& analysis)
+{
+    double smallestCode = 1.0;
+    double smallestY = 1.0;
+    for (const ChannelResponse& c : analysis.channels) {
+        for (std::size_t i = 0; i < c.codes.size(); ++i) {
+            if (c.codes[i] > 0)
+                smallestCode = std::min(smallestCode, c.codes[i] / 255.0);
+            if (c.normalized[i] > 0.0)
+                smallestY = std::min(smallestY, c.normalized[i]);
+        }
+    }
+    PlotAxes response{smallestCode, 1.0, std::pow(10.0, std::floor(std::log10(smallestY))), 1.0, true, true,
+                      "drive (code / 255)", "relative luminance", {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0},
+                      {0.0001, 0.001, 0.01, 0.1, 1.0}};
+    std::vector<PlotSeries> series;
+    PlotSeries target{"target gamma " + fixed(analysis.targetGamma, 2), "#999", {}, true, false};
+    for (int i = 0; i <= 100; ++i) {
+        const double v = smallestCode * std::pow(1.0 / smallestCode, i / 100.0);
+        target.points.emplace_back(v, std::pow(v, analysis.targetGamma));
+    }
+    series.push_back(target);
+    for (const ChannelResponse& c : analysis.channels) {
+        PlotSeries s{c.name, c.colour, {}, true, true};
+        for (std::size_t i = 0; i < c.codes.size(); ++i)
+            s.points.emplace_back(c.codes[i] / 255.0, c.normalized[i]);
+        series.push_back(s);
+    }
+    return svgPlot(response, series, 640, 420);
+}
+
+std::string errorPlot(const LinearityAnalysis& analysis)
+{
+    double largest = 1.0;
+    int lastStep = 1;
+    for (const ChannelResponse& c : analysis.channels) {
+        for (std::size_t i = 0; i < c.errorPercent.size(); ++i) {
+            if (c.errorPercent[i])
+                largest = std::max(largest, std::fabs(*c.errorPercent[i]));
+        }
+        if (!c.steps.empty())
+            lastStep = std::max(lastStep, c.steps.back());
+    }
+    const double bound = std::ceil(largest / 5.0) * 5.0;
+    PlotAxes errorAxes{1.0, static_cast<double>(std::max(lastStep, 2)), -bound, bound, false, false, "step",
+                       "error (%)", {}, {}};
+    for (int s = 1; s <= lastStep; s += std::max(1, lastStep / 10))
+        errorAxes.xTicks.push_back(s);
+    for (double e = -bound; e <= bound; e += bound / 4.0)
+        errorAxes.yTicks.push_back(e);
+    std::vector<PlotSeries> errors;
+    for (const ChannelResponse& c : analysis.channels) {
+        PlotSeries s{c.name, c.colour, {}, true, true};
+        for (std::size_t i = 0; i < c.steps.size(); ++i) {
+            if (c.errorPercent[i])
+                s.points.emplace_back(c.steps[i], *c.errorPercent[i]);
+        }
+        errors.push_back(s);
+    }
+    return svgPlot(errorAxes, errors, 640, 300);
+}
+
+std::string stepTables(const LinearityAnalysis& analysis)
+{
+    std::string html;
+    for (const ChannelResponse& c : analysis.channels) {
+        html += "<h2>" + c.name + "</h2>\n<table><tr><th>step</th><th>code</th><th>Y (cd/m&sup2;)</th>"
+                "<th>relative</th><th>gamma</th><th>error (%)</th></tr>\n";
+        for (std::size_t i = 0; i < c.steps.size(); ++i) {
+            html += "<tr><td>" + formatInteger(c.steps[i]) + "</td><td>" + formatInteger(c.codes[i]) + "</td><td>"
+                + fixed(c.luminance[i], 4) + "</td><td>" + fixed(c.normalized[i], 5) + "</td><td>"
+                + optionalText(c.stepGamma[i], 3) + "</td><td>" + optionalText(c.errorPercent[i], 2) + "</td></tr>\n";
+        }
+        html += "</table>\n";
+    }
+    return html;
+}
+
 } // namespace
 
 LinearityAnalysis analyseLinearity(const std::vector<int>& codes, const LinearityDataValues& values, double targetGamma)
@@ -87,74 +167,11 @@ std::string linearityReportHtml(const LinearityAnalysis& analysis, const std::st
         html += "<td>" + optionalText(c.fittedGamma, 2) + "</td>";
     html += "</tr></table>\n";
 
-    // Response on log-log axes from the smallest code above 0 to full drive.
-    double smallestCode = 1.0;
-    double smallestY = 1.0;
-    for (const ChannelResponse& c : analysis.channels) {
-        for (std::size_t i = 0; i < c.codes.size(); ++i) {
-            if (c.codes[i] > 0)
-                smallestCode = std::min(smallestCode, c.codes[i] / 255.0);
-            if (c.normalized[i] > 0.0)
-                smallestY = std::min(smallestY, c.normalized[i]);
-        }
-    }
-    PlotAxes response{smallestCode, 1.0, std::pow(10.0, std::floor(std::log10(smallestY))), 1.0, true, true,
-                      "drive (code / 255)", "relative luminance", {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0},
-                      {0.0001, 0.001, 0.01, 0.1, 1.0}};
-    std::vector<PlotSeries> series;
-    PlotSeries target{"target gamma " + fixed(analysis.targetGamma, 2), "#999", {}, true, false};
-    for (int i = 0; i <= 100; ++i) {
-        const double v = smallestCode * std::pow(1.0 / smallestCode, i / 100.0);
-        target.points.emplace_back(v, std::pow(v, analysis.targetGamma));
-    }
-    series.push_back(target);
-    for (const ChannelResponse& c : analysis.channels) {
-        PlotSeries s{c.name, c.colour, {}, true, true};
-        for (std::size_t i = 0; i < c.codes.size(); ++i)
-            s.points.emplace_back(c.codes[i] / 255.0, c.normalized[i]);
-        series.push_back(s);
-    }
-    html += "<h2>Response<sup>3</sup></h2>\n" + svgPlot(response, series, 640, 420);
+    html += "<h2>Response<sup>3</sup></h2>\n" + responsePlot(analysis);
 
-    // Error per step.
-    double largest = 1.0;
-    int lastStep = 1;
-    for (const ChannelResponse& c : analysis.channels) {
-        for (std::size_t i = 0; i < c.errorPercent.size(); ++i) {
-            if (c.errorPercent[i])
-                largest = std::max(largest, std::fabs(*c.errorPercent[i]));
-        }
-        if (!c.steps.empty())
-            lastStep = std::max(lastStep, c.steps.back());
-    }
-    const double bound = std::ceil(largest / 5.0) * 5.0;
-    PlotAxes errorAxes{1.0, static_cast<double>(std::max(lastStep, 2)), -bound, bound, false, false, "step",
-                       "error (%)", {}, {}};
-    for (int s = 1; s <= lastStep; s += std::max(1, lastStep / 10))
-        errorAxes.xTicks.push_back(s);
-    for (double e = -bound; e <= bound; e += bound / 4.0)
-        errorAxes.yTicks.push_back(e);
-    std::vector<PlotSeries> errors;
-    for (const ChannelResponse& c : analysis.channels) {
-        PlotSeries s{c.name, c.colour, {}, true, true};
-        for (std::size_t i = 0; i < c.steps.size(); ++i) {
-            if (c.errorPercent[i])
-                s.points.emplace_back(c.steps[i], *c.errorPercent[i]);
-        }
-        errors.push_back(s);
-    }
-    html += "<h2>Error against the target<sup>4</sup></h2>\n" + svgPlot(errorAxes, errors, 640, 300);
+    html += "<h2>Error against the target<sup>4</sup></h2>\n" + errorPlot(analysis);
 
-    for (const ChannelResponse& c : analysis.channels) {
-        html += "<h2>" + c.name + "</h2>\n<table><tr><th>step</th><th>code</th><th>Y (cd/m&sup2;)</th>"
-                "<th>relative</th><th>gamma</th><th>error (%)</th></tr>\n";
-        for (std::size_t i = 0; i < c.steps.size(); ++i) {
-            html += "<tr><td>" + formatInteger(c.steps[i]) + "</td><td>" + formatInteger(c.codes[i]) + "</td><td>"
-                + fixed(c.luminance[i], 4) + "</td><td>" + fixed(c.normalized[i], 5) + "</td><td>"
-                + optionalText(c.stepGamma[i], 3) + "</td><td>" + optionalText(c.errorPercent[i], 2) + "</td></tr>\n";
-        }
-        html += "</table>\n";
-    }
+    html += stepTables(analysis);
 
     html += "<h2>Notes</h2>\n<ol>\n"
             "<li>Target: relative luminance = v<sup>&gamma;</sup> with v = code / 255.</li>\n"

@@ -29,13 +29,10 @@ std::string linearityDataText(const LinearityMeasurements& m)
 {
     std::string text;
     for (std::size_t index = 0; index < static_cast<std::size_t>(std::max(m.stepCount, 0)); ++index) {
-        std::string value;
-        if (m.verificationMode) {
-            const std::string grey = valueText(m.red, index);
-            value = grey + ", " + grey + ", " + grey;
-        } else {
-            value = valueText(m.red, index) + ", " + valueText(m.green, index) + ", " + valueText(m.blue, index);
-        }
+        // Verification mode writes the grey value in all three columns.
+        std::string value = valueText(m.red, index);
+        value.append(", ").append(valueText(m.verificationMode ? m.red : m.green, index));
+        value.append(", ").append(valueText(m.verificationMode ? m.red : m.blue, index));
         text = keyfile::withValue(text, "DATA", "MEASURED_DATA_" + formatInteger(static_cast<long long>(index) + 1), value);
     }
     text = keyfile::withValue(text, "PARAMETERS", "VERSION", "1.00");

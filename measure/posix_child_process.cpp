@@ -43,6 +43,7 @@ public:
             return false;
         }
         std::vector<char*> argv;
+        argv.reserve(arguments.size() + 1);
         for (const std::string& argument : arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);

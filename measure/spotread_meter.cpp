@@ -50,6 +50,19 @@ std::int64_t nowMilliseconds()
 
 } // namespace
 
+std::optional<SpotreadMeter::Event> SpotreadMeter::lineEvent(const std::string& line)
+{
+    MeterReading reading;
+    if (parseSpotreadResult(line, reading))
+        return Event::Result;
+    const std::string l = lower(line);
+    if (contains(l, "no instrument") || contains(l, "not found") || contains(l, "no ports found"))
+        return Event::NoInstrument;
+    if (contains(l, "failed") || contains(l, "error"))
+        return Event::Failure;
+    return std::nullopt;
+}
+
 bool parseSpotreadResult(const std::string& line, MeterReading& reading)
 {
     double xyz[3];
@@ -98,20 +111,10 @@ SpotreadMeter::Event SpotreadMeter::next(std::int64_t milliseconds, std::string&
             if (line.empty())
                 continue;
             lines_.push_back(line);
-            MeterReading reading;
-            if (parseSpotreadResult(line, reading)) {
+            const std::optional<Event> event = lineEvent(line);
+            if (event) {
                 detail = line;
-                return Event::Result;
-            }
-            const std::string l = lower(line);
-            if (contains(l, "no instrument") || contains(l, "not found") || contains(l, "no ports found")
-                || contains(l, "no instruments")) {
-                detail = line;
-                return Event::NoInstrument;
-            }
-            if (contains(l, "failed") || contains(l, "error")) {
-                detail = line;
-                return Event::Failure;
+                return *event;
             }
             prompt += line + "\n";
         }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,8 @@ private:
     enum class Event { Ready, Result, Calibration, NoInstrument, Failure, Ended, TimedOut };
     // Reads until the next event that matters; `detail` holds its text.
     Event next(std::int64_t milliseconds, std::string& detail);
+    // What a whole line of spotread's output means, if anything by itself.
+    static std::optional<Event> lineEvent(const std::string& line);
     bool handleCalibration(const std::string& instruction, std::string& error);
     std::string lastLine() const;
 
