@@ -52,7 +52,9 @@ std::optional<long long> parseCount(const std::optional<std::string>& text)
 class OperatorPatchDisplay : public PatchDisplay {
 public:
     OperatorPatchDisplay(const std::vector<Patch>& patches, std::istream& in, std::ostream& out)
-        : patches_(patches), in_(in), out_(out)
+        : patches_(patches)
+        , in_(in)
+        , out_(out)
     {
     }
 
@@ -108,7 +110,9 @@ std::string dataFileText(MeasurementKind kind, const std::vector<Patch>& patches
         values->assign(static_cast<std::size_t>(stepCount), std::nullopt);
     for (std::size_t i = 0; i < patches.size() && i < readings.size(); ++i) {
         const Patch& patch = patches[i];
-        auto& values = patch.channel == PatchChannel::Green ? m.green : patch.channel == PatchChannel::Blue ? m.blue : m.red;
+        auto& values = patch.channel == PatchChannel::Green ? m.green
+            : patch.channel == PatchChannel::Blue           ? m.blue
+                                                            : m.red;
         values[static_cast<std::size_t>(patch.step - 1)] = readings[i].Y;
     }
     return linearityDataText(m);
@@ -127,11 +131,13 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
     if (!arguments.ok())
         return usageError(err, arguments.error());
     if (arguments.positional().size() != 1)
-        return usageError(err, arguments.positional().empty() ? "which measurement: linearity, primaries or verification"
-                                                              : "unexpected argument " + arguments.positional()[1]);
+        return usageError(err,
+                          arguments.positional().empty() ? "which measurement: linearity, primaries or verification"
+                                                         : "unexpected argument " + arguments.positional()[1]);
     const std::optional<MeasurementKind> kind = parseKind(arguments.positional()[0]);
     if (!kind)
-        return usageError(err, "no measurement \"" + arguments.positional()[0] + "\"; linearity, primaries or verification");
+        return usageError(err,
+                          "no measurement \"" + arguments.positional()[0] + "\"; linearity, primaries or verification");
     const std::optional<std::string> meter = arguments.value("--meter");
     if (!meter)
         return usageError(err, "--meter sim|argyll is missing");
@@ -144,7 +150,8 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
     if (arguments.value("--settle-ms")) {
         const std::optional<long long> settle = parseCount(arguments.value("--settle-ms"));
         if (!settle)
-            return usageError(err, "--settle-ms takes a number of milliseconds, not \"" + *arguments.value("--settle-ms") + "\"");
+            return usageError(
+                err, "--settle-ms takes a number of milliseconds, not \"" + *arguments.value("--settle-ms") + "\"");
         runSettings.settleMilliseconds = *settle;
     }
     SimulatedDisplayModel model;
@@ -176,8 +183,9 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
         if (*kind != MeasurementKind::Verification)
             return usageError(err, "--steps is for verification only");
         if (!count || *count < 1 || *count > steps.stepCount())
-            return usageError(err, "--steps takes a step count of 1 to " + formatInteger(steps.stepCount())
-                                       + ", the steps of the step list");
+            return usageError(err,
+                              "--steps takes a step count of 1 to " + formatInteger(steps.stepCount())
+                                  + ", the steps of the step list");
         verificationSteps = static_cast<int>(*count);
     }
 
@@ -191,13 +199,12 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
     if (*meter == "sim") {
         colourMeter = std::make_unique<SimulatedMeter>(simulatedDisplay);
     } else {
-        colourMeter = std::make_unique<SpotreadMeter>(createChildProcess(), SpotreadSettings{},
-                                                      [&out](const std::string& instruction) {
-                                                          out << instruction << "\n(press Enter when done) "
-                                                              << std::flush;
-                                                          std::string line;
-                                                          return static_cast<bool>(std::getline(std::cin, line));
-                                                      });
+        colourMeter = std::make_unique<SpotreadMeter>(
+            createChildProcess(), SpotreadSettings{}, [&out](const std::string& instruction) {
+                out << instruction << "\n(press Enter when done) " << std::flush;
+                std::string line;
+                return static_cast<bool>(std::getline(std::cin, line));
+            });
     }
     PatchDisplay& display = *meter == "sim" ? static_cast<PatchDisplay&>(simulatedDisplay) : operatorDisplay;
     RunPacer& pacer = *meter == "sim" ? static_cast<RunPacer&>(simulatedPacer) : steadyPacer;

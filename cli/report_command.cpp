@@ -74,8 +74,9 @@ int runReportCommand(const CommandArguments& args, std::ostream& out, std::ostre
     if (!arguments.ok())
         return usageError(err, arguments.error());
     if (arguments.positional().size() != 1)
-        return usageError(err, arguments.positional().empty() ? "which report: linearity or primaries"
-                                                              : "unexpected argument " + arguments.positional()[1]);
+        return usageError(err,
+                          arguments.positional().empty() ? "which report: linearity or primaries"
+                                                         : "unexpected argument " + arguments.positional()[1]);
     const std::string kind = arguments.positional()[0];
     if (kind != "linearity" && kind != "primaries")
         return usageError(err, "no report \"" + kind + "\"; linearity or primaries");
@@ -88,8 +89,8 @@ int runReportCommand(const CommandArguments& args, std::ostream& out, std::ostre
         std::size_t used = 0;
         if (kind != "linearity" || !parseLeadingDouble(*text, targetGamma, &used) || used != text->size()
             || !(targetGamma > 0.0 && targetGamma < 10.0))
-            return usageError(err, "--target-gamma takes a gamma above 0 and below 10 for a linearity report, not \""
-                                       + *text + "\"");
+            return usageError(
+                err, "--target-gamma takes a gamma above 0 and below 10 for a linearity report, not \"" + *text + "\"");
     }
 
     return writeReport(kind == "linearity", *dataFile, *output, targetGamma, out, err) ? kExitSuccess : kExitFailure;

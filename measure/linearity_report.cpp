@@ -67,8 +67,15 @@ std::string responsePlot(const LinearityAnalysis& analysis)
                 smallestY = std::min(smallestY, c.normalized[i]);
         }
     }
-    PlotAxes response{smallestCode, 1.0, std::pow(10.0, std::floor(std::log10(smallestY))), 1.0, true, true,
-                      "drive (code / 255)", "relative luminance", {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0},
+    PlotAxes response{smallestCode,
+                      1.0,
+                      std::pow(10.0, std::floor(std::log10(smallestY))),
+                      1.0,
+                      true,
+                      true,
+                      "drive (code / 255)",
+                      "relative luminance",
+                      {0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1.0},
                       {0.0001, 0.001, 0.01, 0.1, 1.0}};
     std::vector<PlotSeries> series;
     PlotSeries target{"target gamma " + fixed(analysis.targetGamma, 2), "#999", {}, true, false};
@@ -99,8 +106,8 @@ std::string errorPlot(const LinearityAnalysis& analysis)
             lastStep = std::max(lastStep, c.steps.back());
     }
     const double bound = std::ceil(largest / 5.0) * 5.0;
-    PlotAxes errorAxes{1.0, static_cast<double>(std::max(lastStep, 2)), -bound, bound, false, false, "step",
-                       "error (%)", {}, {}};
+    PlotAxes errorAxes{
+        1.0, static_cast<double>(std::max(lastStep, 2)), -bound, bound, false, false, "step", "error (%)", {}, {}};
     for (int s = 1; s <= lastStep; s += std::max(1, lastStep / 10))
         errorAxes.xTicks.push_back(s);
     for (double e = -bound; e <= bound; e += bound / 4.0)
@@ -121,8 +128,9 @@ std::string stepTables(const LinearityAnalysis& analysis)
 {
     std::string html;
     for (const ChannelResponse& c : analysis.channels) {
-        html += "<h2>" + c.name + "</h2>\n<table><tr><th>step</th><th>code</th><th>Y (cd/m&sup2;)</th>"
-                "<th>relative</th><th>gamma</th><th>error (%)</th></tr>\n";
+        html += "<h2>" + c.name
+            + "</h2>\n<table><tr><th>step</th><th>code</th><th>Y (cd/m&sup2;)</th>"
+              "<th>relative</th><th>gamma</th><th>error (%)</th></tr>\n";
         for (std::size_t i = 0; i < c.steps.size(); ++i) {
             html += "<tr><td>" + formatInteger(c.steps[i]) + "</td><td>" + formatInteger(c.codes[i]) + "</td><td>"
                 + fixed(c.luminance[i], 4) + "</td><td>" + fixed(c.normalized[i], 5) + "</td><td>"

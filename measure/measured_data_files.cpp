@@ -33,7 +33,8 @@ std::string linearityDataText(const LinearityMeasurements& m)
         std::string value = valueText(m.red, index);
         value.append(", ").append(valueText(m.verificationMode ? m.red : m.green, index));
         value.append(", ").append(valueText(m.verificationMode ? m.red : m.blue, index));
-        text = keyfile::withValue(text, "DATA", "MEASURED_DATA_" + formatInteger(static_cast<long long>(index) + 1), value);
+        text = keyfile::withValue(text, "DATA", "MEASURED_DATA_" + formatInteger(static_cast<long long>(index) + 1),
+                                  value);
     }
     text = keyfile::withValue(text, "PARAMETERS", "VERSION", "1.00");
     text = keyfile::withValue(text, "PARAMETERS", "NOISE_REDUCTION", "OFF");
@@ -55,9 +56,9 @@ std::string primaryDataText(const std::vector<MeterReading>& primaries)
     std::string text;
     for (std::size_t c = 0; c < 3 && c < primaries.size(); ++c) {
         const MeterReading& r = primaries[c];
-        text = keyfile::withValue(text, "DATA", kKeys[c],
-                                  primaryNumberText(r.x) + ", " + primaryNumberText(r.y) + ", "
-                                      + primaryNumberText(r.Y));
+        text =
+            keyfile::withValue(text, "DATA", kKeys[c],
+                               primaryNumberText(r.x) + ", " + primaryNumberText(r.y) + ", " + primaryNumberText(r.Y));
     }
     text = keyfile::withValue(text, "PARAMETERS", "VERSION", "1.00");
     text = keyfile::withValue(text, "PARAMETERS", "DISPLAY_TYPE", "NONRGB_LED_DISPLAY");

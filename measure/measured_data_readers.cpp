@@ -67,7 +67,8 @@ bool readLinearityData(const std::filesystem::path& file, int stepCount, Lineari
     values.verificationMode = *mode == "ON";
     values.verificationStep = static_cast<int>(parseLeadingInteger(*step));
     for (int s = 1; s <= stepCount; ++s) {
-        const std::optional<std::string> value = keyfile::findValue(*content, "DATA", "MEASURED_DATA_" + formatInteger(s));
+        const std::optional<std::string> value =
+            keyfile::findValue(*content, "DATA", "MEASURED_DATA_" + formatInteger(s));
         const auto fields = value ? threeFields(*value) : std::nullopt;
         if (!fields) {
             error = kLinearityFormat;

@@ -10,8 +10,8 @@
 #include <vector>
 
 enum class MeasurementKind {
-    Linearity,    // every step in red, then green, then blue
-    Primaries,    // full red, green and blue
+    Linearity, // every step in red, then green, then blue
+    Primaries, // full red, green and blue
     Verification, // the first k steps in grey
 };
 

@@ -6,8 +6,7 @@ namespace {
 
 // Waits `milliseconds` in poll-sized slices, and for as long as the observer pauses.
 // False when the observer cancels.
-bool waitUnlessCancelled(std::int64_t milliseconds, RunPacer& pacer, RunObserver& observer,
-                         const RunSettings& settings)
+bool waitUnlessCancelled(std::int64_t milliseconds, RunPacer& pacer, RunObserver& observer, const RunSettings& settings)
 {
     const std::int64_t slice = std::max<std::int64_t>(settings.pollMilliseconds, 1);
     std::int64_t left = milliseconds;
@@ -29,8 +28,8 @@ bool waitUnlessCancelled(std::int64_t milliseconds, RunPacer& pacer, RunObserver
 
 } // namespace
 
-RunResult runMeasurement(const std::vector<Patch>& patches, PatchDisplay& display, ColourMeter& meter,
-                         RunPacer& pacer, RunObserver& observer, const RunSettings& settings)
+RunResult runMeasurement(const std::vector<Patch>& patches, PatchDisplay& display, ColourMeter& meter, RunPacer& pacer,
+                         RunObserver& observer, const RunSettings& settings)
 {
     RunResult result;
     const int total = static_cast<int>(patches.size());

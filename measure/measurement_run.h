@@ -43,5 +43,5 @@ struct RunResult {
 inline constexpr const char* kRunCancelled = "The measurement was cancelled; no file was written.";
 
 // Runs the plan. The meter must be open; the run leaves it open.
-RunResult runMeasurement(const std::vector<Patch>& patches, PatchDisplay& display, ColourMeter& meter,
-                         RunPacer& pacer, RunObserver& observer, const RunSettings& settings);
+RunResult runMeasurement(const std::vector<Patch>& patches, PatchDisplay& display, ColourMeter& meter, RunPacer& pacer,
+                         RunObserver& observer, const RunSettings& settings);

@@ -49,9 +49,9 @@ std::string chart(const PrimariesAnalysis& a)
     }
     for (int i = 1; i < 9; ++i) {
         const double y = i / 10.0;
-        svg += "<line x1=\"40\" y1=\"" + fixed(470 - y / 0.9 * 450, 1) + "\" x2=\"440\" y2=\"" + fixed(470 - y / 0.9 * 450, 1)
-            + "\" stroke=\"#eee\"/><text x=\"36\" y=\"" + fixed(474 - y / 0.9 * 450, 1) + "\" text-anchor=\"end\">"
-            + fixed(y, 1) + "</text>\n";
+        svg += "<line x1=\"40\" y1=\"" + fixed(470 - y / 0.9 * 450, 1) + "\" x2=\"440\" y2=\""
+            + fixed(470 - y / 0.9 * 450, 1) + "\" stroke=\"#eee\"/><text x=\"36\" y=\"" + fixed(474 - y / 0.9 * 450, 1)
+            + "\" text-anchor=\"end\">" + fixed(y, 1) + "</text>\n";
     }
     svg += "<text x=\"240\" y=\"502\" text-anchor=\"middle\">x</text><text x=\"12\" y=\"245\">y</text>\n";
     std::string locus;

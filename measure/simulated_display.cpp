@@ -44,9 +44,7 @@ Tristimulus SimulatedDisplay::light() const
             previous_.Z + (target_.Z - previous_.Z) * f};
 }
 
-SimulatedMeter::SimulatedMeter(const SimulatedDisplay& display)
-    : display_(display)
-    , random_(display.model().seed)
+SimulatedMeter::SimulatedMeter(const SimulatedDisplay& display) : display_(display), random_(display.model().seed)
 {
 }
 

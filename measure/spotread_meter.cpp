@@ -77,7 +77,8 @@ bool parseSpotreadResult(const std::string& line, MeterReading& reading)
     return true;
 }
 
-SpotreadMeter::SpotreadMeter(std::unique_ptr<ChildProcess> child, SpotreadSettings settings, CalibrationPrompt calibration)
+SpotreadMeter::SpotreadMeter(std::unique_ptr<ChildProcess> child, SpotreadSettings settings,
+                             CalibrationPrompt calibration)
     : child_(std::move(child))
     , settings_(std::move(settings))
     , calibration_(std::move(calibration))
@@ -246,8 +247,8 @@ MeterResult SpotreadMeter::read()
             return result;
         case Event::NoInstrument:
         case Event::Ended:
-            result.error = "the colour meter program stopped"
-                + (detail.empty() ? std::string() : " (spotread: " + detail + ")");
+            result.error =
+                "the colour meter program stopped" + (detail.empty() ? std::string() : " (spotread: " + detail + ")");
             close();
             return result;
         }

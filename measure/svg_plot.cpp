@@ -41,11 +41,20 @@ std::string escapeHtml(std::string_view text)
     std::string escaped;
     for (char c : text) {
         switch (c) {
-        case '&': escaped += "&amp;"; break;
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -77,8 +86,8 @@ std::string svgPlot(const PlotAxes& axes, const std::vector<PlotSeries>& series,
             + "\" y2=\"" + n(py(t)) + "\" stroke=\"#ddd\"/><text x=\"" + formatInteger(kLeft - 4) + "\" y=\""
             + n(py(t) + 4) + "\" text-anchor=\"end\">" + tickText(t) + "</text>\n";
     }
-    svg += "<text x=\"" + n(kLeft + plotWidth / 2) + "\" y=\"" + formatInteger(height - 8) + "\" text-anchor=\"middle\">"
-        + escapeHtml(axes.xLabel) + "</text>\n";
+    svg += "<text x=\"" + n(kLeft + plotWidth / 2) + "\" y=\"" + formatInteger(height - 8)
+        + "\" text-anchor=\"middle\">" + escapeHtml(axes.xLabel) + "</text>\n";
     svg += "<text transform=\"translate(14," + n(kTop + plotHeight / 2) + ") rotate(-90)\" text-anchor=\"middle\">"
         + escapeHtml(axes.yLabel) + "</text>\n";
 
@@ -92,7 +101,8 @@ std::string svgPlot(const PlotAxes& axes, const std::vector<PlotSeries>& series,
             markers += "<circle cx=\"" + n(px(x)) + "\" cy=\"" + n(py(y)) + "\" r=\"3\" fill=\"" + s.colour + "\"/>";
         }
         if (s.line && !points.empty())
-            svg += "<polyline fill=\"none\" stroke=\"" + s.colour + "\" stroke-width=\"1.5\" points=\"" + points + "\"/>\n";
+            svg += "<polyline fill=\"none\" stroke=\"" + s.colour + "\" stroke-width=\"1.5\" points=\"" + points
+                + "\"/>\n";
         if (s.markers && !markers.empty())
             svg += markers + "\n";
     }

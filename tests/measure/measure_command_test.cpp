@@ -105,7 +105,11 @@ TEST_F(MeasureCommandTest, PrimaryFileGivesTheMatricesOfTheSameValuesTyped)
     ASSERT_TRUE(loaded.matricesValid()) << loaded.status().text;
     // The simulated primaries (red 0.650, 0.325; blue 0.148, 0.058), a little desaturated by
     // the black level's white light and moved by the noise.
-    const auto number = [](const std::string& text) { double v = 0; parseLeadingDouble(text, v); return v; };
+    const auto number = [](const std::string& text) {
+        double v = 0;
+        parseLeadingDouble(text, v);
+        return v;
+    };
     EXPECT_NEAR(number(loaded.fieldTexts()[0].x), 0.650, 0.002);
     EXPECT_NEAR(number(loaded.fieldTexts()[0].y), 0.325, 0.002);
     EXPECT_NEAR(number(loaded.fieldTexts()[2].x), 0.148, 0.002);
@@ -137,7 +141,8 @@ TEST_F(MeasureCommandTest, AFailedRunLeavesTheFileAndBadArgumentsAreNamed)
     EXPECT_EQ(readFile(file), "[DATA]\r\nkept\r\n");
 
     EXPECT_EQ(measure({"gamut", "--meter", "sim", "-o", file.string()}), kExitUsage);
-    EXPECT_TRUE(err.str().starts_with("chromix measure: no measurement \"gamut\"; linearity, primaries or verification\n"));
+    EXPECT_TRUE(
+        err.str().starts_with("chromix measure: no measurement \"gamut\"; linearity, primaries or verification\n"));
     EXPECT_EQ(measure({"primaries", "--meter", "colorimeter", "-o", file.string()}), kExitUsage);
     EXPECT_TRUE(err.str().starts_with("chromix measure: --meter takes sim or argyll, not \"colorimeter\"\n"));
     EXPECT_EQ(readFile(file), "[DATA]\r\nkept\r\n");

@@ -177,7 +177,8 @@ TEST(MeasurementRun, PauseDelaysCancelStopsAndAMeterFaultIsNamed)
         ScriptedObserver observer;
         const RunResult result = runMeasurement(patches, display, meter, pacer, observer, settings);
         EXPECT_EQ(result.outcome, RunOutcome::Failed);
-        EXPECT_EQ(result.message, "No reading of Grey step 1 (code 0): the instrument did not answer within 20 seconds");
+        EXPECT_EQ(result.message,
+                  "No reading of Grey step 1 (code 0): the instrument did not answer within 20 seconds");
         EXPECT_EQ(observer.readings, 0);
     }
 }

@@ -66,7 +66,8 @@ TEST_F(SpotreadMeterTest, EachKeyGivesTheResultItAnswers)
 
 TEST_F(SpotreadMeterTest, CalibrationPromptsGoToTheOperator)
 {
-    const std::string script = standIn(std::string(kCalibrationPrompt) + "\nread -r -s -n 1 key\n[ \"$key\" = q ] && exit 1", kResult);
+    const std::string script =
+        standIn(std::string(kCalibrationPrompt) + "\nread -r -s -n 1 key\n[ \"$key\" = q ] && exit 1", kResult);
     std::string instruction;
     SpotreadMeter meter(createChildProcess(), program(script), [&](const std::string& text) {
         instruction = text;
@@ -89,8 +90,8 @@ TEST_F(SpotreadMeterTest, NoInstrumentMisreadAndAMissingProgramAreNamed)
     EXPECT_FALSE(absent.open(error));
     EXPECT_EQ(error, "No colour meter was found. Connect it and try again. (spotread: No instrument found)");
 
-    SpotreadMeter misread(createChildProcess(),
-                          program(standIn("", "printf '\\nSpot read failed due to misread\\n'")), {});
+    SpotreadMeter misread(createChildProcess(), program(standIn("", "printf '\\nSpot read failed due to misread\\n'")),
+                          {});
     ASSERT_TRUE(misread.open(error)) << error;
     const MeterResult result = misread.read();
     EXPECT_FALSE(result.ok);
@@ -100,8 +101,9 @@ TEST_F(SpotreadMeterTest, NoInstrumentMisreadAndAMissingProgramAreNamed)
     missing.program = (dir / "no-such-spotread").string();
     SpotreadMeter notInstalled(createChildProcess(), missing, {});
     EXPECT_FALSE(notInstalled.open(error));
-    EXPECT_EQ(error, "The colour meter program could not be started: " + missing.program
-                         + ": No such file or directory (ArgyllCMS spotread; on Debian: apt-get install argyll)");
+    EXPECT_EQ(error,
+              "The colour meter program could not be started: " + missing.program
+                  + ": No such file or directory (ArgyllCMS spotread; on Debian: apt-get install argyll)");
 }
 
 // A meter that stops answering ends the reading at its time limit, and the program is ended.
