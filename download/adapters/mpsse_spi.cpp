@@ -93,8 +93,8 @@ bool MpsseSpi::readUpperPins(std::span<PinPair> upperPins)
     if (!exchange(readable ? std::span<std::uint8_t>(levels) : std::span<std::uint8_t>()))
         return false;
     for (std::size_t pin = 0; pin < upperPins.size() && pin < 8; ++pin) {
-        upperPins[pin].output = (highDirections_ >> pin) & 1u;
-        upperPins[pin].high = (levels[0] >> pin) & 1u;
+        upperPins[pin].output = (std::uint32_t{highDirections_} >> pin) & 1u;
+        upperPins[pin].high = (std::uint32_t{levels[0]} >> pin) & 1u;
     }
     return true;
 }
