@@ -101,7 +101,8 @@ public:
             if (g % edge >= 64 || g / edge % edge >= 64 || g / (edge * edge) >= 64)
                 continue;
             for (int k = 3; k < 6; ++k)
-                phase_ = packTenBits(phase_, static_cast<std::uint16_t>(group[k] * 1023.0 + 0.5), region.data, region.fillCount);
+                phase_ = packTenBits(phase_, static_cast<std::uint16_t>(group[k] * 1023.0 + 0.5), region.data,
+                                     region.fillCount);
             if (phase_ == 0 && (region.fillCount & 0xFF) == 0xF0) {
                 std::fill_n(region.data.begin() + region.fillCount, 16, 0x5A);
                 region.fillCount += 16;

@@ -66,9 +66,10 @@ void FullSimulatedDownload(benchmark::State& benchState)
             return;
         }
         deviceSeconds = static_cast<double>(clock.nowMicroseconds() - start) / 1e6;
-        floorSeconds = (static_cast<double>(library.transferCount(TransferKind::BlockErase)) * kW25Q64.blockEraseTypicalMicros
-                        + static_cast<double>(library.transferCount(TransferKind::PageProgram)) * kW25Q64.pageProgramTypicalMicros)
-                     / 1e6;
+        floorSeconds =
+            (static_cast<double>(library.transferCount(TransferKind::BlockErase)) * kW25Q64.blockEraseTypicalMicros
+             + static_cast<double>(library.transferCount(TransferKind::PageProgram)) * kW25Q64.pageProgramTypicalMicros)
+            / 1e6;
         transfers = library.totalTransfers();
         statusReads = library.transferCount(TransferKind::ReadStatus);
         benchState.ResumeTiming();
@@ -158,7 +159,7 @@ void FtdiFullDownload(benchmark::State& benchState)
         }
         const double pages = bytes / kW25Q64.pageSize;
         floorSeconds = (blocks * kW25Q64.blockEraseTypicalMicros + pages * kW25Q64.pageProgramTypicalMicros) / 1e6
-                     + bytes * 8 / 30e6;
+            + bytes * 8 / 30e6;
     }
     benchState.counters["download_s"] = seconds;
     benchState.counters["floor_s"] = floorSeconds;

@@ -27,8 +27,8 @@ Verdict probe(FtdiAdapterLibrary& library, const FtdiListedAdapter& adapter)
     const char* channel = adapter.interfaceIndex == 0 ? "A" : "B";
     AdapterHandle handle = 0;
     const AdapterStatus opened = adapter.channelFamily
-                                   ? library.channelOpen(adapter.name.c_str(), adapter.location, channel, handle)
-                                   : library.plainOpen(adapter.name.c_str(), adapter.location, handle);
+        ? library.channelOpen(adapter.name.c_str(), adapter.location, channel, handle)
+        : library.plainOpen(adapter.name.c_str(), adapter.location, handle);
     if (opened != kAdapterOk)
         return {false, "cannot be opened: " + library.lastProblem()};
     const PinFlags idle{1, 0, 0, 0, 0};
@@ -39,13 +39,12 @@ Verdict probe(FtdiAdapterLibrary& library, const FtdiListedAdapter& adapter)
     bool answered = library.initialise(handle, 0) == kAdapterOk;
     if (answered && adapter.channelFamily) {
         answered = library.channelSetPins(handle, idle, low) == kAdapterOk
-                && library.channelRead(handle, {}, 1, 0, 32, command.data(), 4, 1, 0, 16, *received, count, {})
-                       == kAdapterOk;
+            && library.channelRead(handle, {}, 1, 0, 32, command.data(), 4, 1, 0, 16, *received, count, {})
+                == kAdapterOk;
     } else if (answered) {
         const PlainPinPairs plainLow{low[0], low[1], low[2], low[3]};
         answered = library.plainSetPins(handle, idle, plainLow) == kAdapterOk
-                && library.plainRead(handle, {}, 1, 0, 32, command.data(), 4, 1, 0, 16, *received, count, {})
-                       == kAdapterOk;
+            && library.plainRead(handle, {}, 1, 0, 32, command.data(), 4, 1, 0, 16, *received, count, {}) == kAdapterOk;
     }
     const std::string problem = library.lastProblem();
     const std::uint32_t clock = library.clockHertz(handle);

@@ -57,7 +57,8 @@ const std::vector<CommandHelp> kCommands = {
      "build the flash image without a device",
      "Reads the selected files exactly as a download does and writes the 8 MiB flash image (0xFF outside the "
      "selected regions) and, with --layout, a layout file of its regions.",
-     withSelection({{"-o, --output IMAGE", "the flash image to write"}, {"--layout FILE", "also write a layout file of the regions"}})},
+     withSelection({{"-o, --output IMAGE", "the flash image to write"},
+                    {"--layout FILE", "also write a layout file of the regions"}})},
     {"inspect",
      {"inspect IMAGE"},
      "decode a flash image",
@@ -106,7 +107,8 @@ const std::vector<CommandHelp> kCommands = {
 };
 
 const std::vector<OptionHelp> kEnvironment = {
-    {"CHROMIX_REGISTRY", "the settings store file; else $XDG_CONFIG_HOME/chromix/registry.reg (~/.config/chromix/registry.reg)"},
+    {"CHROMIX_REGISTRY",
+     "the settings store file; else $XDG_CONFIG_HOME/chromix/registry.reg (~/.config/chromix/registry.reg)"},
     {"CHROMIX_SPI_ADAPTER",
      "the download adapter, else the store's \"spi adapter\": ftdi, ftdi:SERIAL, ftdi@KHZ, ftdi:SERIAL@KHZ or sim:IMAGE"},
 };
@@ -123,7 +125,8 @@ void printWrapped(std::ostream& out, std::string_view text, std::size_t width, s
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t lineFeed = text.find('\n', start);
-        const std::string_view paragraph = text.substr(start, lineFeed == std::string_view::npos ? std::string_view::npos : lineFeed - start);
+        const std::string_view paragraph =
+            text.substr(start, lineFeed == std::string_view::npos ? std::string_view::npos : lineFeed - start);
         std::string line;
         std::istringstream words{std::string(paragraph)};
         for (std::string word; words >> word;) {
@@ -183,7 +186,10 @@ void printRoffList(std::ostream& out, const std::vector<OptionHelp>& items)
 
 } // namespace
 
-const std::vector<CommandHelp>& commandHelps() { return kCommands; }
+const std::vector<CommandHelp>& commandHelps()
+{
+    return kCommands;
+}
 
 const CommandHelp* findCommandHelp(std::string_view name)
 {
@@ -230,7 +236,10 @@ void printOverview(std::ostream& out)
     out << "\nThe operator's manual is share/chromix/manual/index.html of the installation; see also chromix(1).\n";
 }
 
-std::string versionLine() { return std::string("chromix ") + CHROMIX_VERSION; }
+std::string versionLine()
+{
+    return std::string("chromix ") + CHROMIX_VERSION;
+}
 
 void printManPage(std::ostream& out)
 {

@@ -16,8 +16,8 @@ struct OptionHelp {
 struct CommandHelp {
     const char* name;
     std::vector<const char*> synopses; // each a full command line after "chromix "
-    const char* summary;               // one line for the command list
-    const char* description;           // a paragraph; a line feed starts a new one
+    const char* summary; // one line for the command list
+    const char* description; // a paragraph; a line feed starts a new one
     std::vector<OptionHelp> options;
 };
 

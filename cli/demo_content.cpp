@@ -19,7 +19,10 @@ void appendShort(std::string& out, double value)
     out.append(buffer, result.ptr);
 }
 
-double clampUnit(double v) { return std::clamp(v, 0.0, 1.0); }
+double clampUnit(double v)
+{
+    return std::clamp(v, 0.0, 1.0);
+}
 
 } // namespace
 
@@ -118,9 +121,11 @@ std::string linearitySampleText(const std::vector<int>& stepCodes)
             "VERSION=1.00\r\n"
             "NOISE_REDUCTION=OFF\r\n"
             "VERIFICATION_CHECK_BOX=OFF\r\n"
-            "VERIFICATION_STEP=" + formatInteger(static_cast<long long>(stepCodes.size())) + "\r\n"
-            "BRIGHT_REGION_CORRECTION=ON\r\n"
-            "CLIP_BRIGHT_REGION=ON\r\n";
+            "VERIFICATION_STEP="
+        + formatInteger(static_cast<long long>(stepCodes.size()))
+        + "\r\n"
+          "BRIGHT_REGION_CORRECTION=ON\r\n"
+          "CLIP_BRIGHT_REGION=ON\r\n";
     return text;
 }
 

@@ -119,7 +119,8 @@ private:
             const fs::path d65 = folder / ("osd_d65_" + n + ".bin");
             both(n + "_OSD_NATIVE", path(native));
             both(n + "_OSD_D65", path(d65));
-            if (!writeBytes(native, osdImageBytes(kOsdImageSize, image)) || !writeBytes(d65, osdImageBytes(kOsdImageSize, image + 7)))
+            if (!writeBytes(native, osdImageBytes(kOsdImageSize, image))
+                || !writeBytes(d65, osdImageBytes(kOsdImageSize, image + 7)))
                 return false;
         }
         return true;

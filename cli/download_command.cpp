@@ -100,10 +100,7 @@ private:
         }
     }
 
-    bool redrawDue() const
-    {
-        return std::chrono::steady_clock::now() - drawnAt_ > std::chrono::milliseconds(100);
-    }
+    bool redrawDue() const { return std::chrono::steady_clock::now() - drawnAt_ > std::chrono::milliseconds(100); }
 
     // The reading phase reports counts, not a percentage: its line has no bar.
     void drawBar()
@@ -113,8 +110,8 @@ private:
         if (!detail_.starts_with("Read count is ")) {
             const int filled = std::clamp(percent_, 0, 100) * kWidth / 100;
             out_ << "[" << std::string(static_cast<std::size_t>(filled), '#')
-                 << std::string(static_cast<std::size_t>(kWidth - filled), '-') << "] "
-                 << formatFixed(percent_, 3, 0) << "% ";
+                 << std::string(static_cast<std::size_t>(kWidth - filled), '-') << "] " << formatFixed(percent_, 3, 0)
+                 << "% ";
         }
         out_ << detail_ << "\x1b[K";
         out_.flush();

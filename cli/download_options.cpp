@@ -27,7 +27,8 @@ std::vector<std::string> tableSets(const CalibrationSettings& settings)
     return sets;
 }
 
-int chooseTableSet(const std::string& word, const CalibrationSettings& settings, DownloadChoice& choice, std::string& error)
+int chooseTableSet(const std::string& word, const CalibrationSettings& settings, DownloadChoice& choice,
+                   std::string& error)
 {
     const std::size_t separator = word.rfind('\\');
     if (separator == std::string::npos || separator == 0 || separator + 1 == word.size()) {
@@ -119,13 +120,15 @@ int parseDownloadChoice(const Arguments& arguments, const CalibrationSettings& s
         if (const int status = chooseTableSet(*tableSet, settings, choice, error); status != kExitSuccess)
             return status;
     }
-    if (const int status = chooseSource(arguments, "--primary", isMatrixNewValid(settings),
-                                        "the primary calibration's matrix file is not marked complete (\"Current Valid\" is not true)",
-                                        choice.usePrimaryNew, error);
+    if (const int status =
+            chooseSource(arguments, "--primary", isMatrixNewValid(settings),
+                         "the primary calibration's matrix file is not marked complete (\"Current Valid\" is not true)",
+                         choice.usePrimaryNew, error);
         status != kExitSuccess)
         return status;
-    return chooseSource(arguments, "--linearity", isLinearityNewValid(settings),
-                        "the linearity calibration's LUT files are not all marked complete (\"ValidRed\", \"ValidGreen\" and "
-                        "\"ValidBlue\" are not all true)",
-                        choice.useLinearityNew, error);
+    return chooseSource(
+        arguments, "--linearity", isLinearityNewValid(settings),
+        "the linearity calibration's LUT files are not all marked complete (\"ValidRed\", \"ValidGreen\" and "
+        "\"ValidBlue\" are not all true)",
+        choice.useLinearityNew, error);
 }

@@ -14,7 +14,7 @@
 
 // The selection words as options of a command's Arguments, to add to its own.
 std::set<std::string> selectionValueOptions(); // --table-set, --primary, --linearity
-std::set<std::string> selectionSwitches();     // --3d-tables, --calibration-values
+std::set<std::string> selectionSwitches(); // --3d-tables, --calibration-values
 
 // Loads the settings with the display-type catalogue. A store that lacks values is
 // reported on `err` and the command carries on, as the download tool does.

@@ -79,14 +79,16 @@ int runImageCommand(const CommandArguments& args, std::ostream& out, std::ostrea
     RunState state;
     ReadingLinesObserver observer(out);
     NoPause noPause;
-    if (!startDownload(regions, state, choice, observer) || !readDownloadImage(regions, state, settings, observer, noPause)) {
+    if (!startDownload(regions, state, choice, observer)
+        || !readDownloadImage(regions, state, settings, observer, noPause)) {
         err << "chromix image: " << (state.errorText.empty() ? "the files could not be read" : state.errorText) << "\n";
         return kExitFailure;
     }
 
     const std::vector<std::uint8_t> image = composeFlashImage(regions);
     const std::string imagePath = *arguments.value("--output");
-    if (!replaceFileAtomically(imagePath, std::string_view(reinterpret_cast<const char*>(image.data()), image.size()))) {
+    if (!replaceFileAtomically(imagePath,
+                               std::string_view(reinterpret_cast<const char*>(image.data()), image.size()))) {
         err << "chromix image: cannot write " << imagePath << "\n";
         return kExitFailure;
     }

@@ -17,14 +17,18 @@ void printMatrix(const char* title, const std::array<std::array<double, 3>, 3>& 
 {
     out << "  " << title << ":\n";
     for (const auto& row : matrix)
-        out << "    " << formatFixed(row[0], 10, 6) << " " << formatFixed(row[1], 10, 6) << " " << formatFixed(row[2], 10, 6) << "\n";
+        out << "    " << formatFixed(row[0], 10, 6) << " " << formatFixed(row[1], 10, 6) << " "
+            << formatFixed(row[2], 10, 6) << "\n";
 }
 
 void printLut(const std::string& title, const LutSummary& lut, double scale, std::ostream& out)
 {
-    out << "  " << title << ": " << formatInteger(static_cast<long long>(lut.length)) << " values, first " << formatInteger(lut.first) << " (" << formatFixed(lut.first / scale, 0, 6)
-        << "), last " << formatInteger(lut.last) << " (" << formatFixed(lut.last / scale, 0, 6) << "), "
-        << (lut.monotonic ? std::string("monotonic") : "not monotonic (falls at value " + formatInteger(static_cast<long long>(lut.firstDecrease)) + ")")
+    out << "  " << title << ": " << formatInteger(static_cast<long long>(lut.length)) << " values, first "
+        << formatInteger(lut.first) << " (" << formatFixed(lut.first / scale, 0, 6) << "), last "
+        << formatInteger(lut.last) << " (" << formatFixed(lut.last / scale, 0, 6) << "), "
+        << (lut.monotonic
+                ? std::string("monotonic")
+                : "not monotonic (falls at value " + formatInteger(static_cast<long long>(lut.firstDecrease)) + ")")
         << "\n";
 }
 
@@ -63,14 +67,16 @@ void printTables(const FlashRegion& region, const FlashImageInspection& inspecti
         out << "erased (not written)\n";
         return;
     }
-    out << formatInteger(static_cast<long long>(written)) << " of 6 tables written, " << formatInteger(inspection.intactTables) << " with every row's 0x5A filler bytes intact\n";
+    out << formatInteger(static_cast<long long>(written)) << " of 6 tables written, "
+        << formatInteger(inspection.intactTables) << " with every row's 0x5A filler bytes intact\n";
     for (std::size_t k = 0; k < inspection.colorTables.size(); ++k) {
         const ColorTableSummary& table = inspection.colorTables[k];
         out << "  Table " << formatInteger(static_cast<long long>(k + 1)) << ": ";
         if (table.erased)
             out << "erased\n";
         else
-            out << "first entry " << entryText(table.firstEntry) << ", last entry " << entryText(table.lastEntry) << "\n";
+            out << "first entry " << entryText(table.firstEntry) << ", last entry " << entryText(table.lastEntry)
+                << "\n";
     }
 }
 
@@ -80,7 +86,8 @@ void printOsd(const FlashRegion& region, const OsdArea& area, std::ostream& out)
     if (area.erased)
         out << "erased (not written)\n";
     else
-        out << "14 images of " << formatInteger(kOsdImageBytes) << " bytes, " << formatInteger(area.imagesWithCleanGap) << " followed by their 224 zero bytes\n";
+        out << "14 images of " << formatInteger(kOsdImageBytes) << " bytes, " << formatInteger(area.imagesWithCleanGap)
+            << " followed by their 224 zero bytes\n";
 }
 
 } // namespace

@@ -71,8 +71,9 @@ void applyWithOptions(LinearityCalibration& calibration, const LinearityOptionOv
 
 int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::ostream& err)
 {
-    Arguments arguments(args, {"--data", "--noise-reduction", "--bright-region-correction", "--clip-bright-region", "--verification"},
-                        {"--save"});
+    Arguments arguments(
+        args, {"--data", "--noise-reduction", "--bright-region-correction", "--clip-bright-region", "--verification"},
+        {"--save"});
     LinearityOptionOverrides options;
     options.noiseReduction = arguments.onOff("--noise-reduction");
     options.brightRegionCorrection = arguments.onOff("--bright-region-correction");
@@ -96,8 +97,9 @@ int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::os
     if (!calibration.start())
         err << "chromix linearity: " << status.text() << "\n";
     if (options.verificationSteps && *options.verificationSteps > calibration.stepCount()) {
-        return usageError(err, "--verification takes a step count of 1 to " + formatInteger(calibration.stepCount())
-                                   + ", the steps of the step list");
+        return usageError(err,
+                          "--verification takes a step count of 1 to " + formatInteger(calibration.stepCount())
+                              + ", the steps of the step list");
     }
 
     const std::optional<std::string> dataFile = arguments.value("--data");

@@ -16,19 +16,17 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"store", runStoreCommand},
-    {"demo-install", runDemoInstallCommand},
-    {"primary", runPrimaryCommand},
-    {"linearity", runLinearityCommand},
-    {"image", runImageCommand},
-    {"inspect", runInspectCommand},
-    {"download", runDownloadCommand},
-    {"adapters", runAdaptersCommand},
-    {"measure", runMeasureCommand},
-    {"report", runReportCommand},
+    {"store", runStoreCommand},       {"demo-install", runDemoInstallCommand},
+    {"primary", runPrimaryCommand},   {"linearity", runLinearityCommand},
+    {"image", runImageCommand},       {"inspect", runInspectCommand},
+    {"download", runDownloadCommand}, {"adapters", runAdaptersCommand},
+    {"measure", runMeasureCommand},   {"report", runReportCommand},
 };
 
-bool isHelp(std::string_view word) { return word == "--help" || word == "-h"; }
+bool isHelp(std::string_view word)
+{
+    return word == "--help" || word == "-h";
+}
 
 } // namespace
 

@@ -60,9 +60,8 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
 {
     Arguments arguments(args, {"--data", "--display-type"}, {"--save"});
     if (!arguments.ok() || !arguments.positional().empty()) {
-        err << "chromix primary: " << (arguments.ok() ? "unexpected argument " + arguments.positional().front()
-                                                      : arguments.error())
-            << "\n"
+        err << "chromix primary: "
+            << (arguments.ok() ? "unexpected argument " + arguments.positional().front() : arguments.error()) << "\n"
             << commandUsage("primary");
         return kExitUsage;
     }

@@ -110,7 +110,8 @@ int set(const std::string& keyPath, const std::string& name, const std::string& 
     if (!key)
         key = store->createKey(keyPath);
     if (!key || !key->setString(name, text)) {
-        err << "chromix store: cannot write \"" << name << "\" in key \"" << keyPath << "\"" << storeProblem(*store) << "\n";
+        err << "chromix store: cannot write \"" << name << "\" in key \"" << keyPath << "\"" << storeProblem(*store)
+            << "\n";
         return kExitFailure;
     }
     return kExitSuccess;

@@ -109,8 +109,7 @@ pid_t writerOf(const std::string& name, const std::string& prefix)
     return pid;
 }
 
-template <typename Remove>
-void forEachTemporary(const std::filesystem::path& file, Remove shouldRemove)
+template <typename Remove> void forEachTemporary(const std::filesystem::path& file, Remove shouldRemove)
 {
     const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
     const std::string prefix = temporaryPrefix(file);
@@ -206,8 +205,7 @@ std::filesystem::path resolveLinks(const std::filesystem::path& file)
     return file;
 }
 
-FileReplacement::FileReplacement(const std::filesystem::path& file)
-    : target_(resolveLinks(file))
+FileReplacement::FileReplacement(const std::filesystem::path& file) : target_(resolveLinks(file))
 {
     mode_t mode = 0666; // narrowed by the umask, as for any new file
     struct stat existing {};
@@ -315,7 +313,8 @@ FileLock::FileLock(const std::filesystem::path& file, Wait wait)
     const int operation = wait == Wait::UntilFree ? LOCK_EX : LOCK_EX | LOCK_NB;
     while (::flock(fd_, operation) != 0) {
         if (errno != EINTR) {
-            error_ = lockFile.string() + ": " + (errno == EWOULDBLOCK ? "in use by another program" : systemReason(errno));
+            error_ =
+                lockFile.string() + ": " + (errno == EWOULDBLOCK ? "in use by another program" : systemReason(errno));
             ::close(fd_);
             fd_ = -1;
             return;

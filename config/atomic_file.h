@@ -12,8 +12,8 @@
 
 // Read limits by kind of file: generous for what the tool set writes, small enough that
 // a wrong file is refused before it fills the memory.
-inline constexpr std::uint64_t kSettingsFileLimit = 16u << 20;  // store and data (key) files
-inline constexpr std::uint64_t kTableFileLimit = 256u << 20;    // 3D colour tables, the largest text
+inline constexpr std::uint64_t kSettingsFileLimit = 16u << 20; // store and data (key) files
+inline constexpr std::uint64_t kTableFileLimit = 256u << 20; // 3D colour tables, the largest text
 inline constexpr std::uint64_t kSmallTableFileLimit = 16u << 20; // LUT, matrix and OSD image files
 
 // Opens a file for reading without blocking (a FIFO never stalls the caller) and refuses

@@ -57,9 +57,12 @@ bool setField(const std::string& field, std::string& out)
 const std::string& validField(const CalibrationSettings& settings, Channel channel)
 {
     switch (channel) {
-    case Channel::Red: return settings.validRed;
-    case Channel::Green: return settings.validGreen;
-    case Channel::Blue: break;
+    case Channel::Red:
+        return settings.validRed;
+    case Channel::Green:
+        return settings.validGreen;
+    case Channel::Blue:
+        break;
     }
     return settings.validBlue;
 }
@@ -71,7 +74,9 @@ std::string validValueName(Channel channel)
 
 } // namespace
 
-CalibrationSettings::CalibrationSettings(RegistryStore& store) : store_(store) {}
+CalibrationSettings::CalibrationSettings(RegistryStore& store) : store_(store)
+{
+}
 
 bool CalibrationSettings::load(bool enumerateDisplayTypes)
 {
@@ -124,9 +129,18 @@ bool CalibrationSettings::load(bool enumerateDisplayTypes)
     return result;
 }
 
-bool CalibrationSettings::getMatrixCurrent(std::string& out) const { return setField(matrixCurrent, out); }
-bool CalibrationSettings::getMatrixDefault(std::string& out) const { return setField(matrixDefault, out); }
-bool CalibrationSettings::getDisplayType(std::string& out) const { return setField(displayType, out); }
+bool CalibrationSettings::getMatrixCurrent(std::string& out) const
+{
+    return setField(matrixCurrent, out);
+}
+bool CalibrationSettings::getMatrixDefault(std::string& out) const
+{
+    return setField(matrixDefault, out);
+}
+bool CalibrationSettings::getDisplayType(std::string& out) const
+{
+    return setField(displayType, out);
+}
 
 bool CalibrationSettings::getFirstLutDefault(Channel channel, std::string& out) const
 {
@@ -192,7 +206,8 @@ bool CalibrationSettings::setLinearityValid(Channel channel, bool valid)
     return key->setString(validValueName(channel), valid ? "true" : "false");
 }
 
-bool CalibrationSettings::readCatalogueValue(const std::string& keyPath, const std::string& valueName, std::string& out) const
+bool CalibrationSettings::readCatalogueValue(const std::string& keyPath, const std::string& valueName,
+                                             std::string& out) const
 {
     auto key = store_.openKey(keyPath);
     if (!key)
@@ -218,7 +233,8 @@ bool CalibrationSettings::readOsdD65FileName(const std::string& typeName, const 
     return readTableFileName(typeName, table, number + "_OSD_D65", out);
 }
 
-bool CalibrationSettings::readTableDescription(const std::string& typeName, const std::string& table, std::string& out) const
+bool CalibrationSettings::readTableDescription(const std::string& typeName, const std::string& table,
+                                               std::string& out) const
 {
     return readTableFileName(typeName, table, "description", out);
 }
@@ -278,6 +294,7 @@ bool parseFlag(const std::string& text)
     if (text.empty())
         return false;
     std::string lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return lower != "false";
 }

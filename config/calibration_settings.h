@@ -58,9 +58,12 @@ public:
 
     // Catalogue readers: append the value to `out`. False only when the key opened and
     // the value could not be read; a key that does not open leaves `out` unchanged.
-    bool readTableFileName(const std::string& typeName, const std::string& table, const std::string& valueName, std::string& out) const;
-    bool readOsdNativeFileName(const std::string& typeName, const std::string& table, const std::string& number, std::string& out) const;
-    bool readOsdD65FileName(const std::string& typeName, const std::string& table, const std::string& number, std::string& out) const;
+    bool readTableFileName(const std::string& typeName, const std::string& table, const std::string& valueName,
+                           std::string& out) const;
+    bool readOsdNativeFileName(const std::string& typeName, const std::string& table, const std::string& number,
+                               std::string& out) const;
+    bool readOsdD65FileName(const std::string& typeName, const std::string& table, const std::string& number,
+                            std::string& out) const;
     bool readTableDescription(const std::string& typeName, const std::string& table, std::string& out) const;
     bool readDisplayTypeDescription(const std::string& typeName, std::string& out) const;
     bool readCatalogueDescription(std::string& out) const;
@@ -71,7 +74,7 @@ public:
     // The record's fields (read-only after load).
     DisplayTypeTree displayTypeTree;
     std::string matrixDefault;
-    std::array<std::string, 3> firstLutDefault;  // red, green, blue
+    std::array<std::string, 3> firstLutDefault; // red, green, blue
     std::array<std::string, 3> secondLutDefault;
     std::array<std::string, 3> secondLutCurrent;
     std::string validBlue;

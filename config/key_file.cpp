@@ -208,7 +208,8 @@ bool readValue(const std::filesystem::path& file, std::string_view section, std:
     return true;
 }
 
-bool writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key, std::string_view value)
+bool writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                std::string_view value)
 {
     if (!isWritable(section, key, value))
         return false;

@@ -27,6 +27,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
 bool readValue(const std::filesystem::path& file, std::string_view section, std::string_view key, std::string& value);
 
 // Writes a key into a file, creating the file when it does not exist.
-bool writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key, std::string_view value);
+bool writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                std::string_view value);
 
 } // namespace keyfile

@@ -99,8 +99,7 @@ std::size_t skipSpaceAndSign(std::string_view text, bool& negative)
     return i;
 }
 
-template <typename Real>
-bool parseLeadingReal(std::string_view text, Real& value, std::size_t* consumed)
+template <typename Real> bool parseLeadingReal(std::string_view text, Real& value, std::size_t* consumed)
 {
     bool negative = false;
     std::size_t i = skipSpaceAndSign(text, negative);
@@ -135,17 +134,20 @@ std::string formatGeneral(double value)
         return std::string(buffer, result.ptr);
     }
     // The exponent after rounding to six digits decides between the two forms, as in "%g".
-    const auto scientific = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, kGeneralDigits - 1);
+    const auto scientific =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, kGeneralDigits - 1);
     const std::string_view scientificText(buffer, static_cast<std::size_t>(scientific.ptr - buffer));
     const auto e = scientificText.find('e');
     int exponent = 0;
-    std::from_chars(scientificText.data() + e + 1 + (scientificText[e + 1] == '+'), scientificText.data() + scientificText.size(), exponent);
+    std::from_chars(scientificText.data() + e + 1 + (scientificText[e + 1] == '+'),
+                    scientificText.data() + scientificText.size(), exponent);
 
     if (exponent < -4 || exponent >= kGeneralDigits)
         return widenExponent(scientificText);
 
     char fixedBuffer[64];
-    const auto fixed = std::to_chars(fixedBuffer, fixedBuffer + sizeof fixedBuffer, value, std::chars_format::fixed, kGeneralDigits - 1 - exponent);
+    const auto fixed = std::to_chars(fixedBuffer, fixedBuffer + sizeof fixedBuffer, value, std::chars_format::fixed,
+                                     kGeneralDigits - 1 - exponent);
     std::string text(fixedBuffer, fixed.ptr);
     removeTrailingFractionZeros(text);
     return text;
@@ -159,7 +161,8 @@ std::string formatFixed(double value, int width, int precision)
         precision = kMaxFixedPrecision;
     // The largest double has 309 integer digits.
     std::string text(static_cast<std::size_t>(precision) + 320, '\0');
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, precision);
+    const auto result =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, precision);
     text.resize(static_cast<std::size_t>(result.ptr - text.data()));
     if (width > 0 && text.size() < static_cast<std::size_t>(width))
         text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
@@ -189,7 +192,8 @@ long long parseLeadingInteger(std::string_view text)
     std::size_t i = skipSpaceAndSign(text, negative);
 
     // Accumulate the magnitude unsigned so that the most negative value fits.
-    const unsigned long long limit = negative ? static_cast<unsigned long long>(LLONG_MAX) + 1 : static_cast<unsigned long long>(LLONG_MAX);
+    const unsigned long long limit =
+        negative ? static_cast<unsigned long long>(LLONG_MAX) + 1 : static_cast<unsigned long long>(LLONG_MAX);
     unsigned long long magnitude = 0;
     for (; i < text.size() && isDigit(text[i]); ++i) {
         const unsigned digit = static_cast<unsigned>(text[i] - '0');

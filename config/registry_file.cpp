@@ -544,7 +544,8 @@ void RegistryFile::appendSection(std::string_view keyPath, const std::vector<std
     lines_.emplace_back();
 }
 
-void RegistryFile::setValueLines(std::string_view keyPath, std::string_view valueName, const std::vector<std::string>& valueLines)
+void RegistryFile::setValueLines(std::string_view keyPath, std::string_view valueName,
+                                 const std::vector<std::string>& valueLines)
 {
     // Only sections after the key's last deletion count; among them the last mention of the
     // value decides it, so that is the one to replace.

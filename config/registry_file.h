@@ -41,7 +41,7 @@ public:
 private:
     enum class Encoding { Utf8, Utf8WithBom, Utf16 };
     struct Value {
-        std::string name;                 // "" for the default value "@"
+        std::string name; // "" for the default value "@"
         std::optional<std::string> bytes; // narrow bytes as the registry reports them; none for "=-"
         std::size_t firstLine = 0;
         std::size_t lineCount = 1;
@@ -65,5 +65,6 @@ private:
     std::string textBytes(std::string_view narrow) const;
     void replaceLines(std::size_t first, std::size_t count, const std::vector<std::string>& replacement);
     void appendSection(std::string_view keyPath, const std::vector<std::string>& valueLines);
-    void setValueLines(std::string_view keyPath, std::string_view valueName, const std::vector<std::string>& valueLines);
+    void setValueLines(std::string_view keyPath, std::string_view valueName,
+                       const std::vector<std::string>& valueLines);
 };

@@ -27,7 +27,8 @@ std::optional<RegistryFile> readStoreFile(const std::filesystem::path& file, std
     const std::optional<std::string> bytes = readWholeFile(file, kSettingsFileLimit, &reason);
     if (!bytes) {
         struct stat status {};
-        error = file.string() + ": " + (::lstat(file.c_str(), &status) != 0 && errno == ENOENT ? "the file does not exist" : reason);
+        error = file.string() + ": "
+            + (::lstat(file.c_str(), &status) != 0 && errno == ENOENT ? "the file does not exist" : reason);
         return std::nullopt;
     }
     auto document = RegistryFile::parse(*bytes, &reason);
@@ -42,8 +43,7 @@ std::optional<RegistryFile> readStoreFile(const std::filesystem::path& file, std
 // the document as it was writes nothing. Returns the document as it now stands.
 std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, bool createMissing,
                                             const std::function<bool(RegistryFile&, std::string&)>& change,
-                                            const std::function<bool(const RegistryFile&)>& holds,
-                                            std::string& error)
+                                            const std::function<bool(const RegistryFile&)>& holds, std::string& error)
 {
     // Writers reaching the file through different links must share one lock and one set
     // of temporaries, or one's clean-up deletes another's temporary file.
@@ -63,7 +63,8 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
     }
     removeLeftoverTemporaries(target);
     const bool exists = ::lstat(target.c_str(), &status) == 0;
-    std::optional<RegistryFile> document = (createMissing && !exists) ? RegistryFile::empty() : readStoreFile(target, error);
+    std::optional<RegistryFile> document =
+        (createMissing && !exists) ? RegistryFile::empty() : readStoreFile(target, error);
     if (!document)
         return std::nullopt;
     const std::string before = exists ? document->serialize() : std::string();
@@ -124,8 +125,7 @@ public:
                 document.setString(keyPath, name, data);
                 return true;
             },
-            [&](const RegistryFile& document) { return document.valueBytes(keyPath, name) == expected; },
-            error);
+            [&](const RegistryFile& document) { return document.valueBytes(keyPath, name) == expected; }, error);
         lastError_->set(error);
         if (!written)
             return false;
@@ -135,10 +135,7 @@ public:
         return true;
     }
 
-    std::uint32_t subKeyCount() const override
-    {
-        return static_cast<std::uint32_t>(subKeys_.size());
-    }
+    std::uint32_t subKeyCount() const override { return static_cast<std::uint32_t>(subKeys_.size()); }
 
     bool subKeyName(std::uint32_t index, std::string& name) const override
     {
@@ -156,10 +153,7 @@ public:
         return std::make_unique<RegistryFileKey>(snapshot_, file_, std::move(childPath), lastError_);
     }
 
-    std::string path() const override
-    {
-        return storePath_;
-    }
+    std::string path() const override { return storePath_; }
 
 private:
     Snapshot snapshot_;
@@ -183,8 +177,7 @@ std::string joinKeyPath(std::string_view parent, std::string_view child)
     return path;
 }
 
-RegistryFileStore::RegistryFileStore(std::filesystem::path file)
-    : file_(std::move(file))
+RegistryFileStore::RegistryFileStore(std::filesystem::path file) : file_(std::move(file))
 {
 }
 
@@ -212,8 +205,8 @@ std::unique_ptr<RegistryKey> RegistryFileStore::openKey(std::string_view path)
     lastError_->set(error);
     if (!document || !document->hasKey(fullKeyPath(path)))
         return nullptr;
-    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*document)), file_, std::string(path),
-                                             lastError_);
+    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*document)), file_,
+                                             std::string(path), lastError_);
 }
 
 std::unique_ptr<RegistryKey> RegistryFileStore::createKey(std::string_view path)
@@ -225,7 +218,8 @@ std::unique_ptr<RegistryKey> RegistryFileStore::createKey(std::string_view path)
         std::error_code folderError;
         std::filesystem::create_directories(file_.parent_path(), folderError);
         if (folderError) {
-            lastError_->set(file_.parent_path().string() + ": the folder cannot be created (" + folderError.message() + ")");
+            lastError_->set(file_.parent_path().string() + ": the folder cannot be created (" + folderError.message()
+                            + ")");
             return nullptr;
         }
     }
@@ -235,12 +229,11 @@ std::unique_ptr<RegistryKey> RegistryFileStore::createKey(std::string_view path)
             document.createKey(keyPath);
             return true;
         },
-        [&](const RegistryFile& document) { return document.hasKey(keyPath); },
-        error);
+        [&](const RegistryFile& document) { return document.hasKey(keyPath); }, error);
     if (!written) {
         lastError_->set(error);
         return nullptr;
     }
-    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*written)), file_, std::string(path),
-                                             lastError_);
+    return std::make_unique<RegistryFileKey>(std::make_shared<const RegistryFile>(std::move(*written)), file_,
+                                             std::string(path), lastError_);
 }

@@ -11,9 +11,9 @@
 
 // Result of reading a value, as the registry reports it.
 enum class ValueRead {
-    Ok,          // the bytes were copied and `byteCount` holds their number
-    MoreData,    // the value is larger than the buffer; `byteCount` holds its size
-    NotFound,    // no value of that name
+    Ok, // the bytes were copied and `byteCount` holds their number
+    MoreData, // the value is larger than the buffer; `byteCount` holds its size
+    NotFound, // no value of that name
 };
 
 // An open key. It stays usable while it lives, whatever happens to the store later.

@@ -9,9 +9,12 @@ std::uint32_t colourWord(Channel channel, std::int32_t code)
 {
     const std::uint32_t level = static_cast<std::uint32_t>(code) & 0xFFu;
     switch (channel) {
-    case Channel::Red: return level;
-    case Channel::Green: return level << 8;
-    case Channel::Blue: return level << 16;
+    case Channel::Red:
+        return level;
+    case Channel::Green:
+        return level << 8;
+    case Channel::Blue:
+        return level << 16;
     }
     return 0;
 }

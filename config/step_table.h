@@ -12,8 +12,7 @@
 #include <optional>
 #include <string_view>
 
-template <typename T>
-class KeyedTable {
+template <typename T> class KeyedTable {
 public:
     void set(std::int32_t step, T value) { entries_[step] = value; }
 

@@ -63,7 +63,8 @@ std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool strict)
         return std::nullopt;
     const std::size_t count = bytes.size() / 2;
     const auto unit = [&](std::size_t i) -> char32_t {
-        return static_cast<unsigned char>(bytes[2 * i]) | static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8;
+        return static_cast<unsigned char>(bytes[2 * i])
+            | static_cast<char32_t>(static_cast<unsigned char>(bytes[2 * i + 1])) << 8;
     };
     const auto isHigh = [](char32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
     const auto isLow = [](char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };

@@ -114,7 +114,7 @@ bool readMatrixFile(const std::string& path, FlashRegion& region, RunState& stat
         std::fill(region.data.begin() + blockStart, region.data.begin() + blockEnd, std::uint8_t{0});
         region.fillCount = blockStart;
         state.errorText += std::string(kSizeMismatchText) + " " + path + ": " + formatInteger(numbers)
-                           + " numbers instead of six lines of three";
+            + " numbers instead of six lines of three";
         return false;
     }
     std::fill(region.data.begin() + region.fillCount, region.data.begin() + blockEnd, std::uint8_t{0});

@@ -10,7 +10,7 @@
 namespace {
 
 constexpr std::uint64_t kEdge = 64;
-constexpr std::uint64_t kCube64Groups = kEdge * kEdge * kEdge;                   // 262,144
+constexpr std::uint64_t kCube64Groups = kEdge * kEdge * kEdge; // 262,144
 constexpr std::uint64_t kCube65Groups = (kEdge + 1) * (kEdge + 1) * (kEdge + 1); // 274,625
 constexpr int kNumbersPerGroup = 6;
 constexpr std::uint64_t kFieldsPerGroup = 3; // the last three numbers of a group
@@ -42,13 +42,15 @@ bool readGroups(const std::string& path, RunState& state, std::vector<float>& ou
             outputs.push_back(value);
     }
     if (numbers % kNumbersPerGroup != 0) {
-        state.errorText += "Unable to use the Chromix 3D table file " + path + ": it ends inside a group of six numbers";
+        state.errorText +=
+            "Unable to use the Chromix 3D table file " + path + ": it ends inside a group of six numbers";
         return false;
     }
     groupCount = numbers / kNumbersPerGroup;
     if (groupCount != kCube64Groups && groupCount != kCube65Groups) {
-        state.errorText += "Unable to use the Chromix 3D table file " + path + ": it holds " + formatInteger(static_cast<long long>(groupCount))
-                           + " groups of six numbers instead of 262144 (64 x 64 x 64) or 274625 (65 x 65 x 65)";
+        state.errorText += "Unable to use the Chromix 3D table file " + path + ": it holds "
+            + formatInteger(static_cast<long long>(groupCount))
+            + " groups of six numbers instead of 262144 (64 x 64 x 64) or 274625 (65 x 65 x 65)";
         return false;
     }
     return true;
@@ -116,7 +118,8 @@ bool storeFields(const std::vector<std::uint16_t>& fields, FlashRegion& region, 
 
 } // namespace
 
-std::uint8_t packTenBits(std::uint8_t phase, std::uint16_t value, std::span<std::uint8_t> buffer, std::uint32_t& position)
+std::uint8_t packTenBits(std::uint8_t phase, std::uint16_t value, std::span<std::uint8_t> buffer,
+                         std::uint32_t& position)
 {
     const unsigned shift = 6u - (phase & 6u);
     const std::uint16_t word = static_cast<std::uint16_t>(value << shift);

@@ -72,7 +72,9 @@ private:
 } // namespace
 
 CSPI_Flash::CSPI_Flash(SpiAdapterLibrary& library, MonotonicClock& clock)
-    : library_(library), clock_(clock), receiveBuffer_(std::make_unique<AdapterReceiveBuffer>())
+    : library_(library)
+    , clock_(clock)
+    , receiveBuffer_(std::make_unique<AdapterReceiveBuffer>())
 {
 }
 
@@ -190,26 +192,24 @@ bool CSPI_Flash::sendCommand(const std::uint8_t* command, std::uint32_t commandC
     const WriteCompletion record =
         completion == Completion::PageProgram ? WriteCompletion{1, 0, 1, 5000} : WriteCompletion{};
     const std::uint32_t writeData = dataCount > 0 ? 1 : 0;
-    const AdapterStatus status =
-        channelFamily
-            ? library_.channelWrite(adapterHandle, kStartState, kMsbFirst, kFallingEdge, 8 * commandCount, command,
-                                    commandCount, writeData, 8 * dataCount, data, dataCount, record, kChannelFamily)
-            : library_.plainWrite(adapterHandle, kStartState, kMsbFirst, kFallingEdge, 8 * commandCount, command,
-                                  commandCount, writeData, 8 * dataCount, data, dataCount, record, kPlainFamily);
+    const AdapterStatus status = channelFamily
+        ? library_.channelWrite(adapterHandle, kStartState, kMsbFirst, kFallingEdge, 8 * commandCount, command,
+                                commandCount, writeData, 8 * dataCount, data, dataCount, record, kChannelFamily)
+        : library_.plainWrite(adapterHandle, kStartState, kMsbFirst, kFallingEdge, 8 * commandCount, command,
+                              commandCount, writeData, 8 * dataCount, data, dataCount, record, kPlainFamily);
     return status == kAdapterOk;
 }
 
 bool CSPI_Flash::receive(const std::uint8_t* command, std::uint32_t commandCount, std::uint32_t readCount)
 {
     std::uint32_t received = 0;
-    const AdapterStatus status =
-        channelFamily
-            ? library_.channelRead(adapterHandle, kStartState, kMsbFirst, kFallingEdge, 8 * commandCount, command,
-                                   commandCount, kMsbFirst, kFallingEdge, 8 * readCount, *receiveBuffer_, received,
-                                   kChannelFamily)
-            : library_.plainRead(adapterHandle, kStartState, kMsbFirst, kFallingEdge, 8 * commandCount, command,
-                                 commandCount, kMsbFirst, kFallingEdge, 8 * readCount, *receiveBuffer_, received,
-                                 kPlainFamily);
+    const AdapterStatus status = channelFamily
+        ? library_.channelRead(adapterHandle, kStartState, kMsbFirst, kFallingEdge, 8 * commandCount, command,
+                               commandCount, kMsbFirst, kFallingEdge, 8 * readCount, *receiveBuffer_, received,
+                               kChannelFamily)
+        : library_.plainRead(adapterHandle, kStartState, kMsbFirst, kFallingEdge, 8 * commandCount, command,
+                             commandCount, kMsbFirst, kFallingEdge, 8 * readCount, *receiveBuffer_, received,
+                             kPlainFamily);
     // Fewer bytes than asked for would leave stale bytes in the buffer: a failure too.
     return status == kAdapterOk && received == readCount;
 }
@@ -260,7 +260,8 @@ bool CSPI_Flash::waitUntilReady(std::uint64_t limitMilliseconds)
 bool CSPI_Flash::eraseBlock(std::uint32_t address)
 {
     const auto command = addressed(spi_flash::kBlockErase, address);
-    return sendWriteEnable(Completion::None) && sendCommand(command.data(), command.size(), nullptr, 0, Completion::None)
+    return sendWriteEnable(Completion::None)
+        && sendCommand(command.data(), command.size(), nullptr, 0, Completion::None)
         && waitUntilReady(kEraseTimeLimitMilliseconds);
 }
 

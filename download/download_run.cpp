@@ -21,17 +21,27 @@ void releaseBuffer(FlashRegion& region)
 class RegionFiller {
 public:
     RegionFiller(RunState& state, const CalibrationSettings& settings, DownloadObserver& observer, Pacer& pacer)
-        : state_(state), settings_(settings), observer_(observer), pacer_(pacer)
+        : state_(state)
+        , settings_(settings)
+        , observer_(observer)
+        , pacer_(pacer)
     {
     }
 
     void fill(FlashRegion& region)
     {
         switch (region.index) {
-        case 0: fillColorTables(region); break;
-        case 1: fillOsdImages(region); break;
-        case 2: fillCalibrationValues(region); break;
-        default: break;
+        case 0:
+            fillColorTables(region);
+            break;
+        case 1:
+            fillOsdImages(region);
+            break;
+        case 2:
+            fillCalibrationValues(region);
+            break;
+        default:
+            break;
         }
     }
 
@@ -39,18 +49,25 @@ private:
     void fillColorTables(FlashRegion& region)
     {
         for (int k = 1; k <= kColorTableCount; ++k) {
-            readFile(region, "Reading Chromix 3D tables ... Waiting", "Unable to determine the file name of the Chromix 3D table",
-                     [&](std::string& name) { return colorTableFileName(settings_, state_.displayType, state_.table, k, name); },
-                     state_.fileNames.colorTables[static_cast<std::size_t>(k - 1)], readColorTableFile);
+            readFile(
+                region, "Reading Chromix 3D tables ... Waiting",
+                "Unable to determine the file name of the Chromix 3D table",
+                [&](std::string& name) {
+                    return colorTableFileName(settings_, state_.displayType, state_.table, k, name);
+                },
+                state_.fileNames.colorTables[static_cast<std::size_t>(k - 1)], readColorTableFile);
         }
     }
 
     void fillOsdImages(FlashRegion& region)
     {
         for (int i = 0; i < kOsdImageCount; ++i) {
-            readFile(region, "Reading OSD images ... Waiting", "Unable to determine the file name of the OSD image",
-                     [&](std::string& name) { return osdImageFileName(settings_, state_.displayType, state_.table, i, name); },
-                     state_.fileNames.osdImages[static_cast<std::size_t>(i)], readOsdImageFile);
+            readFile(
+                region, "Reading OSD images ... Waiting", "Unable to determine the file name of the OSD image",
+                [&](std::string& name) {
+                    return osdImageFileName(settings_, state_.displayType, state_.table, i, name);
+                },
+                state_.fileNames.osdImages[static_cast<std::size_t>(i)], readOsdImageFile);
         }
     }
 
@@ -58,21 +75,24 @@ private:
     {
         for (Channel channel : kAllChannels) {
             const std::string word = kChannelWords[channelIndex(channel)];
-            readFile(region, "Reading " + word + " Chromix nonlinearity 1D LUT file ... Waiting",
-                     "Unable to determine the file name of the " + word + " Chromix nonlinearity 1D LUT",
-                     [&](std::string& name) { return firstLutFileName(settings_, channel, name); },
-                     state_.fileNames.firstLuts[channelIndex(channel)], readFirstLutFile);
+            readFile(
+                region, "Reading " + word + " Chromix nonlinearity 1D LUT file ... Waiting",
+                "Unable to determine the file name of the " + word + " Chromix nonlinearity 1D LUT",
+                [&](std::string& name) { return firstLutFileName(settings_, channel, name); },
+                state_.fileNames.firstLuts[channelIndex(channel)], readFirstLutFile);
         }
-        readFile(region, "Reading display primary calibration file ... Waiting",
-                 "Unable to determine the file name of display primary calibration",
-                 [&](std::string& name) { return matrixFileName(settings_, state_.usePrimaryNew, name); },
-                 state_.fileNames.matrix, readMatrixFile);
+        readFile(
+            region, "Reading display primary calibration file ... Waiting",
+            "Unable to determine the file name of display primary calibration",
+            [&](std::string& name) { return matrixFileName(settings_, state_.usePrimaryNew, name); },
+            state_.fileNames.matrix, readMatrixFile);
         for (Channel channel : kAllChannels) {
             const std::string word = kChannelWords[channelIndex(channel)];
-            readFile(region, "Reading " + word + " display linearity calibration files ... Waiting",
-                     "Unable to determine the file name of the " + word + " display linearity calibration",
-                     [&](std::string& name) { return secondLutFileName(settings_, channel, state_.useLinearityNew, name); },
-                     state_.fileNames.secondLuts[channelIndex(channel)], readSecondLutFile);
+            readFile(
+                region, "Reading " + word + " display linearity calibration files ... Waiting",
+                "Unable to determine the file name of the " + word + " display linearity calibration",
+                [&](std::string& name) { return secondLutFileName(settings_, channel, state_.useLinearityNew, name); },
+                state_.fileNames.secondLuts[channelIndex(channel)], readSecondLutFile);
         }
     }
 

@@ -17,7 +17,8 @@ bool isLinearityNewValid(const CalibrationSettings& settings)
 }
 
 DownloadSelection::DownloadSelection(const CalibrationSettings& settings)
-    : settings_(settings), linearityNewValid_(isLinearityNewValid(settings))
+    : settings_(settings)
+    , linearityNewValid_(isLinearityNewValid(settings))
 {
 }
 

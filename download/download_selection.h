@@ -14,7 +14,7 @@
 struct DownloadChoice {
     std::string displayType;
     std::string table;
-    bool colorTables = true;        // "Chromix 3D Tables": the 3D tables and their OSD images
+    bool colorTables = true; // "Chromix 3D Tables": the 3D tables and their OSD images
     bool calibrationValues = false; // "Calibration Values": the LUTs and the matrix
     bool usePrimaryNew = false;
     bool useLinearityNew = false;

@@ -27,10 +27,14 @@ std::string flashAddressRange(const FlashRegion& region)
 std::string layoutRegionName(const FlashRegion& region)
 {
     switch (region.index) {
-    case 0: return "3d_color_tables";
-    case 1: return "3d_color_table_osd_images";
-    case 2: return "1d_luts_and_matrices";
-    default: return "region_" + formatInteger(region.index);
+    case 0:
+        return "3d_color_tables";
+    case 1:
+        return "3d_color_table_osd_images";
+    case 2:
+        return "1d_luts_and_matrices";
+    default:
+        return "region_" + formatInteger(region.index);
     }
 }
 
@@ -40,7 +44,8 @@ std::vector<std::uint8_t> composeFlashImage(const std::array<FlashRegion, 3>& re
     for (const FlashRegion& region : regions) {
         if (!region.selected || region.start >= kFlashSize)
             continue;
-        const std::size_t length = std::min<std::size_t>({region.paddedSize, region.data.size(), kFlashSize - region.start});
+        const std::size_t length =
+            std::min<std::size_t>({region.paddedSize, region.data.size(), kFlashSize - region.start});
         std::copy_n(region.data.begin(), length, image.begin() + region.start);
     }
     return image;
@@ -49,7 +54,8 @@ std::vector<std::uint8_t> composeFlashImage(const std::array<FlashRegion, 3>& re
 std::string flashLayoutText(const std::array<FlashRegion, 3>& regions)
 {
     std::array<const FlashRegion*, 3> byAddress{&regions[0], &regions[1], &regions[2]};
-    std::sort(byAddress.begin(), byAddress.end(), [](const FlashRegion* a, const FlashRegion* b) { return a->start < b->start; });
+    std::sort(byAddress.begin(), byAddress.end(),
+              [](const FlashRegion* a, const FlashRegion* b) { return a->start < b->start; });
     std::string text;
     for (const FlashRegion* region : byAddress) {
         if (region->selected)

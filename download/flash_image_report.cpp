@@ -66,7 +66,8 @@ LutSummary summariseLut(Bytes bytes, std::size_t length, std::uint16_t mask, con
     summary.first = wordAt(bytes, 0) & mask;
     summary.last = previous;
     if (oversized > 0)
-        problems.push_back(name + ": " + formatInteger(static_cast<long long>(oversized)) + " words have bits above the 10-bit value set");
+        problems.push_back(name + ": " + formatInteger(static_cast<long long>(oversized))
+                           + " words have bits above the 10-bit value set");
     return summary;
 }
 
@@ -75,7 +76,8 @@ void decodeMatrices(Bytes block, CalibrationArea& area, std::vector<std::string>
     for (std::size_t k = 0; k < kCoefficients; ++k) {
         const Bytes word = block.subspan(4 * k, 4);
         if ((word[0] & 0x7F) != 0 || word[1] != 0)
-            problems.push_back("matrix coefficient " + formatInteger(static_cast<long long>(k) + 1) + ": bits 16 to 30 are not zero");
+            problems.push_back("matrix coefficient " + formatInteger(static_cast<long long>(k) + 1)
+                               + ": bits 16 to 30 are not zero");
         const double magnitude = wordAt(word, 2) * 2.0 / 65535.0;
         const double value = (word[0] & 0x80) ? -magnitude : magnitude;
         auto& matrix = k < 9 ? area.nativeMatrix : area.d65Matrix;
@@ -92,10 +94,10 @@ CalibrationArea inspectCalibration(Bytes region, std::vector<std::string>& probl
     if (area.erased)
         return area;
     for (std::size_t c = 0; c < 3; ++c) {
-        area.firstLuts[c] = summariseLut(region.subspan(kFirstLutsOffset + c * 2 * kFirstLutLength), kFirstLutLength, 0xFFFF,
-                                         "first 1D LUT " + channelWord(c), problems);
-        area.secondLuts[c] = summariseLut(region.subspan(kSecondLutsOffset + c * 2 * kSecondLutLength), kSecondLutLength,
-                                          0x03FF, "second 1D LUT " + channelWord(c), problems);
+        area.firstLuts[c] = summariseLut(region.subspan(kFirstLutsOffset + c * 2 * kFirstLutLength), kFirstLutLength,
+                                         0xFFFF, "first 1D LUT " + channelWord(c), problems);
+        area.secondLuts[c] = summariseLut(region.subspan(kSecondLutsOffset + c * 2 * kSecondLutLength),
+                                          kSecondLutLength, 0x03FF, "second 1D LUT " + channelWord(c), problems);
     }
     decodeMatrices(region.subspan(kMatrixOffset, kMatrixBlockSize), area, problems);
     if (!allBytes(region.subspan(kCalibrationEnd), 0))
@@ -141,7 +143,8 @@ OsdArea inspectOsd(Bytes region, std::uint32_t dataSize, std::vector<std::string
         if (allBytes(region.subspan(i * slot + kOsdImageBytes, kOsdGap), 0))
             ++area.imagesWithCleanGap;
         else
-            problems.push_back("OSD image " + formatInteger(static_cast<long long>(i) + 1) + ": the 224 bytes after it are not zero");
+            problems.push_back("OSD image " + formatInteger(static_cast<long long>(i) + 1)
+                               + ": the 224 bytes after it are not zero");
     }
     if (!allBytes(region.subspan(dataSize), 0))
         problems.push_back("3D Color Table's OSD Images: the bytes after the 14 images are not zero");
@@ -155,8 +158,8 @@ FlashImageInspection inspectFlashImage(std::span<const std::uint8_t> image)
     FlashImageInspection inspection;
     inspection.size = image.size();
     if (image.size() != kFlashSize) {
-        inspection.problems.push_back("the image holds " + formatInteger(static_cast<long long>(image.size())) + " bytes, not "
-                                      + formatInteger(kFlashSize));
+        inspection.problems.push_back("the image holds " + formatInteger(static_cast<long long>(image.size()))
+                                      + " bytes, not " + formatInteger(kFlashSize));
         return inspection;
     }
     const std::array<FlashRegion, 3> regions = makeFlashRegions();
@@ -182,6 +185,6 @@ FlashImageInspection inspectFlashImage(std::span<const std::uint8_t> image)
     const std::uint32_t calibrationEnd = regions[2].start + regions[2].paddedSize;
     const std::uint32_t osdEnd = regions[1].start + regions[1].paddedSize;
     inspection.untouchedErased = allBytes(image.subspan(calibrationEnd, regions[1].start - calibrationEnd), kErased)
-                                 && allBytes(image.subspan(osdEnd), kErased);
+        && allBytes(image.subspan(osdEnd), kErased);
     return inspection;
 }

@@ -14,13 +14,13 @@ struct LutSummary {
     std::size_t length = 0;
     std::uint16_t first = 0;
     std::uint16_t last = 0;
-    bool monotonic = true;         // never decreases
+    bool monotonic = true; // never decreases
     std::size_t firstDecrease = 0; // index of the first value below its predecessor
 };
 
 struct CalibrationArea {
     bool erased = true;
-    std::array<LutSummary, 3> firstLuts;  // red, green, blue; 16-bit values
+    std::array<LutSummary, 3> firstLuts; // red, green, blue; 16-bit values
     std::array<LutSummary, 3> secondLuts; // 10-bit values
     std::array<std::array<double, 3>, 3> nativeMatrix{};
     std::array<std::array<double, 3>, 3> d65Matrix{};
@@ -28,7 +28,7 @@ struct CalibrationArea {
 
 struct ColorTableSummary {
     bool erased = true;
-    std::uint32_t damagedRows = 0;             // rows whose 16 filler bytes are not all 0x5A
+    std::uint32_t damagedRows = 0; // rows whose 16 filler bytes are not all 0x5A
     std::array<std::uint16_t, 3> firstEntry{}; // the table's first and last entries, 10-bit
     std::array<std::uint16_t, 3> lastEntry{};
 };
@@ -44,7 +44,7 @@ struct FlashImageInspection {
     std::array<ColorTableSummary, 6> colorTables;
     std::uint32_t intactTables = 0; // written tables with every filler intact
     OsdArea osd;
-    bool untouchedErased = true;    // the areas no download writes are all 0xFF
+    bool untouchedErased = true; // the areas no download writes are all 0xFF
     std::vector<std::string> problems; // what does not decode
 };
 

@@ -17,8 +17,8 @@ public:
 
     // Erases, writes and verifies every selected region; reports through the observer and
     // records a failure in the run state (ok = false, errorText).
-    virtual void writeFlashRegions(std::array<FlashRegion, 3>& regions, RunState& state,
-                                   DownloadObserver& observer, Pacer& pacer) = 0;
+    virtual void writeFlashRegions(std::array<FlashRegion, 3>& regions, RunState& state, DownloadObserver& observer,
+                                   Pacer& pacer) = 0;
     // Makes the processor load the new flash contents; false when the adapter refused.
     virtual bool reloadProcessor(Pacer& pacer) = 0;
 };

@@ -3,8 +3,8 @@
 #include "config/atomic_file.h"
 
 #include <charconv>
-#include <filesystem>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 
 #include <unistd.h>
@@ -174,7 +174,8 @@ NumberScanner::Result NumberScanner::next(float& value)
             return Result::NotANumber;
         float parsed = 0.0f;
         const auto [ptr, ec] = parseNumber(number, last, parsed);
-        const std::size_t stop = static_cast<std::size_t>((ec == std::errc::invalid_argument ? number : ptr) - buffer_.data());
+        const std::size_t stop =
+            static_cast<std::size_t>((ec == std::errc::invalid_argument ? number : ptr) - buffer_.data());
         // The number may go on in the part of the file not read yet.
         if (!endOfFile_ && tokenReachesBufferEnd(stop)) {
             if (refill())

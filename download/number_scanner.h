@@ -14,10 +14,10 @@
 class NumberScanner {
 public:
     enum class Result {
-        Number,     // `value` holds the next number
-        End,        // only white space was left
+        Number, // `value` holds the next number
+        End, // only white space was left
         NotANumber, // the text at the current place does not begin with a number
-        ReadError,  // the file could not be read to its end
+        ReadError, // the file could not be read to its end
     };
 
     NumberScanner() = default;

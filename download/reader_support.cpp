@@ -23,8 +23,8 @@ void reportScanFailure(const std::string& path, NumberScanner::Result result, co
 
 void reportValueOutOfRange(const std::string& path, float value, const char* fits, RunState& state)
 {
-    state.errorText += "Unable to use file " + path + ": the value " + formatGeneral(value) + " does not fit its field ("
-                       + fits + ")";
+    state.errorText +=
+        "Unable to use file " + path + ": the value " + formatGeneral(value) + " does not fit its field (" + fits + ")";
 }
 
 void reportRegionOverflow(RunState& state)
@@ -47,7 +47,9 @@ std::optional<std::int32_t> convertToField(float value, std::int32_t scale)
 }
 
 ReadProgress::ReadProgress(const FlashRegion& region, DownloadObserver& observer)
-    : region_(region), observer_(observer), startFill_(region.fillCount)
+    : region_(region)
+    , observer_(observer)
+    , startFill_(region.fillCount)
 {
 }
 

@@ -16,8 +16,7 @@ constexpr int kGap = 7;
 
 } // namespace
 
-CAboutDlg::CAboutDlg(QWidget* parent)
-    : QDialog(parent)
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("About Hubrin"));
     const DialogUnits units(font());

@@ -26,7 +26,8 @@ const QString kTitle = QStringLiteral("Hubrin");
 
 } // namespace
 
-CHubrinDlg::CHubrinDlg(std::unique_ptr<RegistryStore> store, LauncherShell& shell, MessagePresenter& messages, QWidget* parent)
+CHubrinDlg::CHubrinDlg(std::unique_ptr<RegistryStore> store, LauncherShell& shell, MessagePresenter& messages,
+                       QWidget* parent)
     : QDialog(parent)
     , store_(std::move(store))
     , shell_(shell)
@@ -54,17 +55,22 @@ void CHubrinDlg::createControls()
     setFixedSize(units.toPixels(QSize(kDesignedWidth, kDesignedHeight)));
 
     placed(new QGroupBox(QStringLiteral("Chromix Calibration"), this), "calibrationGroup", units, 7, 7, 150, 62);
-    primary_ = placed(new QRadioButton(QStringLiteral("Display Primary Calibration"), this), "primaryCalibration", units, 15, 20, 135, 10);
-    linearity_ = placed(new QRadioButton(QStringLiteral("Display Linearity Calibration"), this), "linearityCalibration", units, 15, 33, 135, 10);
+    primary_ = placed(new QRadioButton(QStringLiteral("Display Primary Calibration"), this), "primaryCalibration",
+                      units, 15, 20, 135, 10);
+    linearity_ = placed(new QRadioButton(QStringLiteral("Display Linearity Calibration"), this), "linearityCalibration",
+                        units, 15, 33, 135, 10);
     widenToFitLabel(*primary_);
     widenToFitLabel(*linearity_);
-    auto* startCalibration = placed(new QPushButton(QStringLiteral("Start Selected Calibration"), this), "startCalibration", units, 15, 48, 100, 14);
+    auto* startCalibration = placed(new QPushButton(QStringLiteral("Start Selected Calibration"), this),
+                                    "startCalibration", units, 15, 48, 100, 14);
 
     placed(new QGroupBox(QStringLiteral("Chromix Download"), this), "downloadGroup", units, 7, 75, 150, 31);
-    auto* startDownload = placed(new QPushButton(QStringLiteral("Start Download"), this), "startDownload", units, 15, 86, 100, 14);
+    auto* startDownload =
+        placed(new QPushButton(QStringLiteral("Start Download"), this), "startDownload", units, 15, 86, 100, 14);
 
     placed(new QGroupBox(QStringLiteral("Chromix Target Display"), this), "displayGroup", units, 7, 112, 150, 31);
-    auto* startDisplay = placed(new QPushButton(QStringLiteral("Start Display"), this), "startDisplay", units, 15, 123, 100, 14);
+    auto* startDisplay =
+        placed(new QPushButton(QStringLiteral("Start Display"), this), "startDisplay", units, 15, 123, 100, 14);
 
     auto* about = placed(new QPushButton(QStringLiteral("About"), this), "about", units, 170, 86, 63, 14);
     auto* help = placed(new QPushButton(QStringLiteral("&Help"), this), "help", units, 170, 105, 63, 14);
@@ -74,11 +80,13 @@ void CHubrinDlg::createControls()
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("logo"));
     logo->setPixmap(productLogo(kLogoPixels));
-    logo->setGeometry(units.toPixelsX(kDesignedWidth - kMargin) - kLogoPixels, units.toPixelsY(kMargin), kLogoPixels, kLogoPixels);
+    logo->setGeometry(units.toPixelsX(kDesignedWidth - kMargin) - kLogoPixels, units.toPixelsY(kMargin), kLogoPixels,
+                      kLogoPixels);
 
     connect(startCalibration, &QPushButton::clicked, this, &CHubrinDlg::startSelectedCalibration);
     connect(startDownload, &QPushButton::clicked, this, [this] { startProgram(Download, QStringLiteral("Flashbey")); });
-    connect(startDisplay, &QPushButton::clicked, this, [this] { startProgram(StepWedgeDisplay, QStringLiteral("Patchora")); });
+    connect(startDisplay, &QPushButton::clicked, this,
+            [this] { startProgram(StepWedgeDisplay, QStringLiteral("Patchora")); });
     connect(about, &QPushButton::clicked, this, &CHubrinDlg::showAbout);
     connect(help, &QPushButton::clicked, this, &CHubrinDlg::openHelp);
     connect(quit, &QPushButton::clicked, this, &CHubrinDlg::close);
@@ -144,9 +152,10 @@ void CHubrinDlg::reject()
 {
     const QStringList running = runningPrograms();
     if (!running.isEmpty()
-        && !messages_.ask(this, kTitle,
-                          QStringLiteral("Still running: %1.\nQuitting ends them, and what they have not saved is lost. Quit?")
-                              .arg(running.join(QStringLiteral(", ")))))
+        && !messages_.ask(
+            this, kTitle,
+            QStringLiteral("Still running: %1.\nQuitting ends them, and what they have not saved is lost. Quit?")
+                .arg(running.join(QStringLiteral(", ")))))
         return;
     QDialog::reject();
 }

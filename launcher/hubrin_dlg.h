@@ -22,7 +22,8 @@ class CHubrinDlg : public QDialog {
 public:
     // Marks the current calibration results as not valid when the settings can be read.
     // A null store is treated like one that cannot be read.
-    CHubrinDlg(std::unique_ptr<RegistryStore> store, LauncherShell& shell, MessagePresenter& messages, QWidget* parent = nullptr);
+    CHubrinDlg(std::unique_ptr<RegistryStore> store, LauncherShell& shell, MessagePresenter& messages,
+               QWidget* parent = nullptr);
     // Ends every program started from here that still runs.
     ~CHubrinDlg() override;
 

@@ -17,10 +17,7 @@ constexpr int kStartWaitMilliseconds = 5000;
 
 class ChildProcess final : public StartedProgram {
 public:
-    explicit ChildProcess(std::unique_ptr<QProcess> process)
-        : process_(std::move(process))
-    {
-    }
+    explicit ChildProcess(std::unique_ptr<QProcess> process) : process_(std::move(process)) {}
 
     ~ChildProcess() override { kill(); }
 
@@ -66,12 +63,12 @@ QStringList defaultProgramFolders()
 
 QString installedManualPath()
 {
-    const QFileInfo manual(QCoreApplication::applicationDirPath() + QStringLiteral("/../share/chromix/manual/index.html"));
+    const QFileInfo manual(QCoreApplication::applicationDirPath()
+                           + QStringLiteral("/../share/chromix/manual/index.html"));
     return manual.isFile() ? manual.canonicalFilePath() : QString();
 }
 
-SystemShell::SystemShell(QStringList folders)
-    : folders_(std::move(folders))
+SystemShell::SystemShell(QStringList folders) : folders_(std::move(folders))
 {
 }
 
@@ -95,7 +92,8 @@ std::unique_ptr<StartedProgram> SystemShell::startProgram(const QString& program
     const QString fileName = programFileName(programName);
     const QString path = locate(fileName, true);
     if (path.isEmpty()) {
-        error = QStringLiteral("Unable to start %1: no program file \"%2\" in %3.").arg(programName, fileName, whereLooked());
+        error = QStringLiteral("Unable to start %1: no program file \"%2\" in %3.")
+                    .arg(programName, fileName, whereLooked());
         return nullptr;
     }
     auto process = std::make_unique<QProcess>();

@@ -56,7 +56,8 @@ void applyBrightRegionCorrection(MeasurementSet& set, std::int32_t& brightStep)
     if (std::all_of(mark.begin(), mark.end(), [](std::int32_t m) { return m == kNoMark; }))
         return;
 
-    brightStep = std::min({mark[channelIndex(Channel::Green)], mark[channelIndex(Channel::Red)], mark[channelIndex(Channel::Blue)]});
+    brightStep = std::min(
+        {mark[channelIndex(Channel::Green)], mark[channelIndex(Channel::Red)], mark[channelIndex(Channel::Blue)]});
     for (std::int32_t step = brightStep + 1; step <= steps; ++step) {
         for (Channel channel : kAllChannels)
             set.workingTable().present(channel).set(step, false);

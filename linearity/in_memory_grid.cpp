@@ -6,13 +6,15 @@ std::string InMemoryGrid::cellText(int column, int row) const
 {
     if (!contains(column, row))
         return {};
-    return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column)];
+    return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_)
+                  + static_cast<std::size_t>(column)];
 }
 
 void InMemoryGrid::setCellText(int column, int row, std::string_view text)
 {
     if (contains(column, row))
-        cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column)] = text;
+        cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column)] =
+            text;
 }
 
 void InMemoryGrid::createMeasurementGrid(int rows, int columns)

@@ -10,7 +10,8 @@ namespace {
 constexpr const char* kSettingsMissing = "Unable to get needed registry values, please reinstall program.";
 constexpr const char* kPoorFit = "Warning - this display has a poor gamma fit. Try adjusting your display.";
 constexpr const char* kAdviceHeader = "You can get a more accurate gamma fit by turning on the following option(s).";
-constexpr const char* kAdviseBrightRegion = "'Bright Region Correction' option in the 'Display Error Compensation' panel.";
+constexpr const char* kAdviseBrightRegion =
+    "'Bright Region Correction' option in the 'Display Error Compensation' panel.";
 constexpr const char* kAdviseNoiseReduction = "'Noise Reduction' option in the 'Advanced Linearization' panel.";
 constexpr const char* kSameValues = "If values are the same please re-measure or change them so there are ascending";
 
@@ -199,7 +200,8 @@ bool LinearityCalibration::checkTables()
     for (std::size_t c = 0; c < checked; ++c) {
         if (isUsableTable(tables_[c], gammas_[c]))
             continue;
-        status_.appendStatus("Invalid " + std::string(channelName(kAllChannels[c])) + " value(s), please re-enter", true);
+        status_.appendStatus("Invalid " + std::string(channelName(kAllChannels[c])) + " value(s), please re-enter",
+                             true);
         allUsable = false;
     }
     if (!allUsable)

@@ -123,9 +123,12 @@ bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path
     const std::optional<int> selection = calibration.stepCountSelection();
     content = keyfile::withValue(content, kParameterSection, "VERSION", kVersion);
     content = keyfile::withValue(content, kParameterSection, "NOISE_REDUCTION", onOff(options.noiseReduction));
-    content = keyfile::withValue(content, kParameterSection, "VERIFICATION_CHECK_BOX", onOff(calibration.verificationMode()));
-    content = keyfile::withValue(content, kParameterSection, "VERIFICATION_STEP", formatInteger(selection ? *selection + 1 : 0));
-    content = keyfile::withValue(content, kParameterSection, "BRIGHT_REGION_CORRECTION", onOff(options.brightRegionCorrection));
+    content =
+        keyfile::withValue(content, kParameterSection, "VERIFICATION_CHECK_BOX", onOff(calibration.verificationMode()));
+    content = keyfile::withValue(content, kParameterSection, "VERIFICATION_STEP",
+                                 formatInteger(selection ? *selection + 1 : 0));
+    content = keyfile::withValue(content, kParameterSection, "BRIGHT_REGION_CORRECTION",
+                                 onOff(options.brightRegionCorrection));
     content = keyfile::withValue(content, kParameterSection, "CLIP_BRIGHT_REGION",
                                  onOff(options.brightRegionCorrection && options.clipBrightRegion));
 
@@ -158,9 +161,10 @@ bool loadDataFile(LinearityCalibration& calibration, const std::filesystem::path
     const std::optional<std::string> stepText = reader.read(kParameterSection, "VERIFICATION_STEP");
     if (!stepText)
         return false;
-    const long long stepCount = overrides.verificationSteps ? *overrides.verificationSteps : parseLeadingInteger(*stepText);
-    calibration.selectStepCount(stepCount >= 1 && stepCount <= steps ? std::optional<int>(static_cast<int>(stepCount - 1))
-                                                                     : std::nullopt);
+    const long long stepCount =
+        overrides.verificationSteps ? *overrides.verificationSteps : parseLeadingInteger(*stepText);
+    calibration.selectStepCount(
+        stepCount >= 1 && stepCount <= steps ? std::optional<int>(static_cast<int>(stepCount - 1)) : std::nullopt);
 
     const std::optional<std::string> verification = reader.read(kParameterSection, "VERIFICATION_CHECK_BOX");
     if (!verification)

@@ -21,7 +21,10 @@
 std::optional<double> parseCellNumber(std::string_view text);
 
 // Grid column of a channel in the three-column layout; column 0 is also the grayscale.
-constexpr int gridColumn(Channel channel) { return static_cast<int>(channelIndex(channel)); }
+constexpr int gridColumn(Channel channel)
+{
+    return static_cast<int>(channelIndex(channel));
+}
 
 class MeasurementSet {
 public:

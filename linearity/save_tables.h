@@ -9,9 +9,9 @@
 #include <string>
 
 struct TableSaveResult {
-    bool tablesWritten = false;      // all three LUT files written and marked valid
+    bool tablesWritten = false; // all three LUT files written and marked valid
     bool diagnosticsWritten = false; // the diagnostics file, which never stops a save
-    std::string reason;              // why a save stopped: the file and the system's reason
+    std::string reason; // why a save stopped: the file and the system's reason
 };
 
 // Writes nothing unless the last computation succeeded (Save is enabled). Stops at the

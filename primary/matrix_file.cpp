@@ -5,7 +5,6 @@
 #include "config/number_text.h"
 #include "config/paths.h"
 
-
 namespace {
 
 constexpr const char* kNoMatricesMessage =
@@ -45,14 +44,14 @@ std::string primaryDiagnosticsText(const FieldTexts& texts)
     std::string text;
     for (Channel channel : kAllChannels) {
         const PrimaryFieldTexts& fields = texts[channelIndex(channel)];
-        text += std::string(channelName(channel)) + " values: x=" + fields.x + ", y=" + fields.y +
-                ", Y=" + fields.luminance + "\r\n";
+        text += std::string(channelName(channel)) + " values: x=" + fields.x + ", y=" + fields.y
+            + ", Y=" + fields.luminance + "\r\n";
     }
     return text;
 }
 
-bool saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices,
-                          const FieldTexts& texts, std::string& error, std::string* reason)
+bool saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices, const FieldTexts& texts,
+                          std::string& error, std::string* reason)
 {
     std::string ignored;
     std::string& why = reason ? *reason : ignored;

@@ -21,5 +21,5 @@ std::string primaryDiagnosticsText(const FieldTexts& texts);
 // install directory (skipped quietly when it does not open). Refuses matrices that no
 // Apply computed. On failure `error` holds the message to show and `reason` the file and
 // the system's reason.
-bool saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices,
-                          const FieldTexts& texts, std::string& error, std::string* reason = nullptr);
+bool saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices, const FieldTexts& texts,
+                          std::string& error, std::string* reason = nullptr);

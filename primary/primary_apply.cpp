@@ -65,9 +65,8 @@ std::string inputCheckFailure(const MeasuredPrimaries& measured, const std::arra
     const auto& primaries = measured.primaries;
     const double luminanceSum =
         static_cast<double>(primaries[0].luminance) + primaries[1].luminance + primaries[2].luminance;
-    const bool allPositive = std::all_of(measuredLuminances.begin(), measuredLuminances.end(), [](float luminance) {
-        return luminance > 0.0f;
-    });
+    const bool allPositive = std::all_of(measuredLuminances.begin(), measuredLuminances.end(),
+                                         [](float luminance) { return luminance > 0.0f; });
     if (!withinUnitBand(luminanceSum) || !allPositive)
         return kInvalidLuminanceMessage;
     return {};
@@ -120,8 +119,7 @@ Matrix3 normalisedByLargestRowSum(const Matrix3& matrix)
 }
 
 // The D65 download matrix, or nothing when a step produced an undefined value.
-std::optional<Matrix3> downloadMatrix(const MeasuredPrimaries& measured, DisplayType displayType,
-                                      const Matrix3& native)
+std::optional<Matrix3> downloadMatrix(const MeasuredPrimaries& measured, DisplayType displayType, const Matrix3& native)
 {
     const Matrix3 measuredMatrix = Chromaticities().measuredMatrix(measured);
     const Matrix3 target = WhitePointMatrix().targetMatrix(displayType);
@@ -142,8 +140,8 @@ std::optional<Matrix3> downloadMatrix(const MeasuredPrimaries& measured, Display
 
 } // namespace
 
-ApplyResult applyPrimaryCalibration(const FieldTexts& texts, DisplayType displayType,
-                                    MeasuredPrimaries& measured, CalibrationMatrices& matrices)
+ApplyResult applyPrimaryCalibration(const FieldTexts& texts, DisplayType displayType, MeasuredPrimaries& measured,
+                                    CalibrationMatrices& matrices)
 {
     ApplyResult result;
     parseTexts(texts, measured);

@@ -26,5 +26,5 @@ struct ApplyResult {
 // undefined marks `matrices` invalid but keeps the last computed values, and one with a
 // coefficient the processor cannot hold (magnitude 2 or more) does the same with Save
 // disabled.
-ApplyResult applyPrimaryCalibration(const FieldTexts& texts, DisplayType displayType,
-                                    MeasuredPrimaries& measured, CalibrationMatrices& matrices);
+ApplyResult applyPrimaryCalibration(const FieldTexts& texts, DisplayType displayType, MeasuredPrimaries& measured,
+                                    CalibrationMatrices& matrices);

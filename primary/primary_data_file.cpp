@@ -16,7 +16,7 @@ constexpr const char* kVersionKey = "VERSION";
 constexpr const char* kDisplayTypeKey = "DISPLAY_TYPE";
 // Red, green, blue.
 constexpr std::array<const char*, 3> kMeasuredDataKeys{"MEASURED_DATA_RED", "MEASURED_DATA_GREEN",
-                                                      "MEASURED_DATA_BLUE"};
+                                                       "MEASURED_DATA_BLUE"};
 constexpr const char* kCurrentVersion = "1.00";
 constexpr const char* kRgbLedKeyword = "RGB_LED_DISPLAY";
 constexpr const char* kNonRgbLedKeyword = "NONRGB_LED_DISPLAY";
@@ -77,16 +77,15 @@ bool savePrimaryData(const std::filesystem::path& file, const FieldTexts& texts,
         }
     }
     const char* keyword = displayType == DisplayType::RgbLed ? kRgbLedKeyword : kNonRgbLedKeyword;
-    if (!keyfile::writeValue(file, kParametersSection, kVersionKey, kCurrentVersion) ||
-        !keyfile::writeValue(file, kParametersSection, kDisplayTypeKey, keyword)) {
+    if (!keyfile::writeValue(file, kParametersSection, kVersionKey, kCurrentVersion)
+        || !keyfile::writeValue(file, kParametersSection, kDisplayTypeKey, keyword)) {
         error = kWriteFailedMessage;
         return false;
     }
     return true;
 }
 
-bool loadPrimaryData(const std::filesystem::path& file, FieldTexts& texts, DisplayType& displayType,
-                     std::string& error)
+bool loadPrimaryData(const std::filesystem::path& file, FieldTexts& texts, DisplayType& displayType, std::string& error)
 {
     std::string version;
     if (!readKey(file, kParametersSection, kVersionKey, version)) {

@@ -11,7 +11,9 @@ constexpr const char* kSettingsMessage = "Unable to get needed registry values, 
 
 } // namespace
 
-TrisolaDialogState::TrisolaDialogState(CalibrationSettings& settings) : settings_(settings) {}
+TrisolaDialogState::TrisolaDialogState(CalibrationSettings& settings) : settings_(settings)
+{
+}
 
 void TrisolaDialogState::initialise()
 {

@@ -20,13 +20,25 @@ void StepNavigator::moveTo(std::int64_t step)
     stepEntry_ = currentStep_;
 }
 
-void StepNavigator::goStart() { moveTo(firstStep_); }
+void StepNavigator::goStart()
+{
+    moveTo(firstStep_);
+}
 
-void StepNavigator::goNext() { moveTo(std::min<std::int64_t>(std::int64_t{currentStep_} + 1, lastStep_)); }
+void StepNavigator::goNext()
+{
+    moveTo(std::min<std::int64_t>(std::int64_t{currentStep_} + 1, lastStep_));
+}
 
-void StepNavigator::goPrevious() { moveTo(std::max<std::int64_t>(std::int64_t{currentStep_} - 1, firstStep_)); }
+void StepNavigator::goPrevious()
+{
+    moveTo(std::max<std::int64_t>(std::int64_t{currentStep_} - 1, firstStep_));
+}
 
-void StepNavigator::goEnd() { moveTo(lastStep_); }
+void StepNavigator::goEnd()
+{
+    moveTo(lastStep_);
+}
 
 void StepNavigator::goTo(std::optional<std::int32_t> typedStep)
 {

@@ -15,7 +15,7 @@ public:
 
     // Each moves currentStep and writes it into stepEntry, except goTo.
     void goStart();
-    void goNext();     // one up, never above lastStep
+    void goNext(); // one up, never above lastStep
     void goPrevious(); // one down, never below firstStep
     void goEnd();
     // The step typed into the step number field, unbounded; without a valid number the

@@ -18,7 +18,8 @@ namespace {
 
 int averageCharWidth(const QFontMetrics& metrics)
 {
-    const int letters = metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return (letters / 26 + 1) / 2;
 }
 
@@ -35,9 +36,15 @@ DialogUnits::DialogUnits(int baseWidth, int baseHeight)
 {
 }
 
-int DialogUnits::toPixelsX(int units) const { return mulDivRounded(units, baseWidth_, 4); }
+int DialogUnits::toPixelsX(int units) const
+{
+    return mulDivRounded(units, baseWidth_, 4);
+}
 
-int DialogUnits::toPixelsY(int units) const { return mulDivRounded(units, baseHeight_, 8); }
+int DialogUnits::toPixelsY(int units) const
+{
+    return mulDivRounded(units, baseHeight_, 8);
+}
 
 QRect DialogUnits::toPixels(int x, int y, int width, int height) const
 {

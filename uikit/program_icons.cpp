@@ -11,11 +11,16 @@ constexpr int kIconSide = 64;
 QColor backgroundOf(ProgramKind program)
 {
     switch (program) {
-    case ProgramKind::Hubrin: return QColor(0x2d, 0x4a, 0x80);
-    case ProgramKind::Patchora: return QColor(0x30, 0x30, 0x30);
-    case ProgramKind::Ramvel: return QColor(0x1f, 0x6b, 0x4f);
-    case ProgramKind::Trisola: return QColor(0x6a, 0x2c, 0x70);
-    case ProgramKind::Flashbey: return QColor(0x8a, 0x4b, 0x12);
+    case ProgramKind::Hubrin:
+        return QColor(0x2d, 0x4a, 0x80);
+    case ProgramKind::Patchora:
+        return QColor(0x30, 0x30, 0x30);
+    case ProgramKind::Ramvel:
+        return QColor(0x1f, 0x6b, 0x4f);
+    case ProgramKind::Trisola:
+        return QColor(0x6a, 0x2c, 0x70);
+    case ProgramKind::Flashbey:
+        return QColor(0x8a, 0x4b, 0x12);
     }
     return Qt::black;
 }
@@ -72,7 +77,7 @@ void drawChip(QPainter& painter)
         painter.fillRect(QRect(12, 25 + i * 7, 6, 3), Qt::lightGray);
         painter.fillRect(QRect(46, 25 + i * 7, 6, 3), Qt::lightGray);
     }
-    const QPointF arrow[] = {QPointF(24, 6), QPointF(40, 6), QPointF(40, 12), QPointF(46, 12),
+    const QPointF arrow[] = {QPointF(24, 6),  QPointF(40, 6),  QPointF(40, 12), QPointF(46, 12),
                              QPointF(32, 22), QPointF(18, 12), QPointF(24, 12)};
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::white);
@@ -95,11 +100,21 @@ QIcon programIcon(ProgramKind program)
         painter.setBrush(backgroundOf(program));
         painter.drawRoundedRect(QRectF(1, 1, kIconSide - 2, kIconSide - 2), 10, 10);
         switch (program) {
-        case ProgramKind::Hubrin: drawTiles(painter); break;
-        case ProgramKind::Patchora: drawWedge(painter); break;
-        case ProgramKind::Ramvel: drawCurve(painter); break;
-        case ProgramKind::Trisola: drawTriangle(painter); break;
-        case ProgramKind::Flashbey: drawChip(painter); break;
+        case ProgramKind::Hubrin:
+            drawTiles(painter);
+            break;
+        case ProgramKind::Patchora:
+            drawWedge(painter);
+            break;
+        case ProgramKind::Ramvel:
+            drawCurve(painter);
+            break;
+        case ProgramKind::Trisola:
+            drawTriangle(painter);
+            break;
+        case ProgramKind::Flashbey:
+            drawChip(painter);
+            break;
         }
         painter.end();
         icon.addPixmap(pixmap);
@@ -116,7 +131,8 @@ QPixmap productLogo(int side)
     painter.setPen(Qt::NoPen);
     painter.setCompositionMode(QPainter::CompositionMode_Plus);
     const double radius = side * 0.27;
-    const QPointF centres[] = {QPointF(side * 0.5, side * 0.36), QPointF(side * 0.35, side * 0.62), QPointF(side * 0.65, side * 0.62)};
+    const QPointF centres[] = {QPointF(side * 0.5, side * 0.36), QPointF(side * 0.35, side * 0.62),
+                               QPointF(side * 0.65, side * 0.62)};
     const QColor primaries[] = {QColor(0xd0, 0, 0), QColor(0, 0xd0, 0), QColor(0, 0, 0xd0)};
     for (int i = 0; i < 3; ++i) {
         painter.setBrush(primaries[i]);

@@ -16,7 +16,10 @@ namespace {
 class SimulatedProcessorAdapter : public ChosenSpiAdapter {
 public:
     explicit SimulatedProcessorAdapter(std::filesystem::path imageFile)
-        : chip_(kW25Q64, clock_, std::move(imageFile)), library_(chip_, clock_) {}
+        : chip_(kW25Q64, clock_, std::move(imageFile))
+        , library_(chip_, clock_)
+    {
+    }
 
     SpiAdapterLibrary& library() override { return library_; }
     MonotonicClock& clock() override { return clock_; }
@@ -39,7 +42,10 @@ class AbsentAdapterLibrary : public SpiAdapterLibrary {
 public:
     AdapterStatus channelCountDevices(std::uint32_t& count) override { return noDevices(count); }
     AdapterStatus channelDescribeDevice(std::uint32_t, char*, std::uint32_t, std::uint32_t&, char*, std::uint32_t,
-                                        std::uint32_t&) override { return kNotFound; }
+                                        std::uint32_t&) override
+    {
+        return kNotFound;
+    }
     AdapterStatus channelOpen(const char*, std::uint32_t, const char*, AdapterHandle&) override { return kNotFound; }
     AdapterStatus channelSetPins(AdapterHandle, const PinFlags&, const ChannelPinPairs&) override { return kNotFound; }
     AdapterStatus channelQuery(AdapterHandle) override { return kNotFound; }
@@ -57,7 +63,10 @@ public:
         return kNotFound;
     }
     AdapterStatus plainCountDevices(std::uint32_t& count) override { return noDevices(count); }
-    AdapterStatus plainDescribeDevice(std::uint32_t, char*, std::uint32_t, std::uint32_t&) override { return kNotFound; }
+    AdapterStatus plainDescribeDevice(std::uint32_t, char*, std::uint32_t, std::uint32_t&) override
+    {
+        return kNotFound;
+    }
     AdapterStatus plainOpen(const char*, std::uint32_t, AdapterHandle&) override { return kNotFound; }
     AdapterStatus plainSetUp(AdapterHandle, std::uint8_t*) override { return kNotFound; }
     AdapterStatus plainPrepare(AdapterHandle) override { return kNotFound; }
@@ -96,7 +105,7 @@ public:
     std::string connectionAdvice() const override
     {
         return "The adapter setting \"" + setting_
-             + "\" names no adapter: use ftdi, ftdi:SERIAL (either may end in @KHZ) or sim:IMAGE.";
+            + "\" names no adapter: use ftdi, ftdi:SERIAL (either may end in @KHZ) or sim:IMAGE.";
     }
 
 private:
@@ -109,8 +118,9 @@ private:
 class FtdiAdapter : public ChosenSpiAdapter {
 public:
     explicit FtdiAdapter(FtdiSetting setting)
-        : usb_(makeLibftdiUsb()), library_(*usb_, clock_, {setting.serial, setting.maxKiloHertz}),
-          setting_(std::move(setting))
+        : usb_(makeLibftdiUsb())
+        , library_(*usb_, clock_, {setting.serial, setting.maxKiloHertz})
+        , setting_(std::move(setting))
     {
     }
     SpiAdapterLibrary& library() override { return library_; }
@@ -145,7 +155,8 @@ std::optional<FtdiSetting> parseFtdiSetting(std::string_view setting)
     setting.remove_prefix(kFtdiAdapterName.size());
     if (const std::size_t at = setting.find('@'); at != std::string_view::npos) {
         const std::string_view kiloHertz = setting.substr(at + 1);
-        const auto [end, error] = std::from_chars(kiloHertz.data(), kiloHertz.data() + kiloHertz.size(), parsed.maxKiloHertz);
+        const auto [end, error] =
+            std::from_chars(kiloHertz.data(), kiloHertz.data() + kiloHertz.size(), parsed.maxKiloHertz);
         if (error != std::errc() || end != kiloHertz.data() + kiloHertz.size() || parsed.maxKiloHertz == 0)
             return std::nullopt;
         setting = setting.substr(0, at);
@@ -175,7 +186,8 @@ std::string ftdiConnectionAdvice(const FtdiAdapterLibrary& library, const std::s
 std::unique_ptr<ChosenSpiAdapter> makeSpiAdapter(std::string_view setting)
 {
     if (setting.starts_with(kSimulatedAdapterPrefix) && setting.size() > kSimulatedAdapterPrefix.size())
-        return std::make_unique<SimulatedProcessorAdapter>(std::filesystem::path(setting.substr(kSimulatedAdapterPrefix.size())));
+        return std::make_unique<SimulatedProcessorAdapter>(
+            std::filesystem::path(setting.substr(kSimulatedAdapterPrefix.size())));
     if (const std::optional<FtdiSetting> ftdi = parseFtdiSetting(setting))
         return std::make_unique<FtdiAdapter>(*ftdi);
     return std::make_unique<UnknownAdapter>(std::string(setting));

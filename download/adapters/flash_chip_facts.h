@@ -8,11 +8,11 @@
 
 struct FlashChipFacts {
     const char* name;
-    std::uint8_t manufacturerId;  // first byte answered to the identification command
-    std::uint8_t deviceId;        // second byte
+    std::uint8_t manufacturerId; // first byte answered to the identification command
+    std::uint8_t deviceId; // second byte
     std::uint32_t sizeBytes;
-    std::uint32_t pageSize;       // page program wraps inside one page
-    std::uint32_t blockSize;      // block erase unit
+    std::uint32_t pageSize; // page program wraps inside one page
+    std::uint32_t blockSize; // block erase unit
     std::uint32_t pageProgramTypicalMicros;
     std::uint32_t pageProgramMaxMicros;
     std::uint32_t blockEraseTypicalMicros;

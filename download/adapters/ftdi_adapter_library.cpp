@@ -33,7 +33,8 @@ const char* channelName(int interfaceIndex)
 
 std::string adapterName(const FtdiDevice& device)
 {
-    std::string name = device.description.empty() ? std::string("FTDI ") + ftdiChipName(device.chip) : device.description;
+    std::string name =
+        device.description.empty() ? std::string("FTDI ") + ftdiChipName(device.chip) : device.description;
     if (!device.serial.empty())
         name += " " + device.serial;
     return name;
@@ -80,7 +81,9 @@ std::string describeFtdiLocation(std::uint32_t location)
 }
 
 FtdiAdapterLibrary::FtdiAdapterLibrary(FtdiUsb& usb, MonotonicClock& clock, FtdiAdapterOptions options)
-    : usb_(usb), clock_(clock), options_(std::move(options))
+    : usb_(usb)
+    , clock_(clock)
+    , options_(std::move(options))
 {
 }
 
@@ -180,12 +183,13 @@ AdapterStatus FtdiAdapterLibrary::open(const std::vector<FtdiListedAdapter>& lis
     permissionDenied_ = opened.failure == FtdiOpenFailure::NoPermission;
     if (!opened.port) {
         lastProblem_ = "The " + std::string(ftdiChipName(adapter->device.chip)) + " adapter at "
-                     + describeFtdiLocation(location) + " cannot be opened: " + opened.error;
+            + describeFtdiLocation(location) + " cannot be opened: " + opened.error;
         return kFtdiNotOpened;
     }
     lastProblem_.clear();
     handle = nextHandle_++;
-    open_[handle] = std::make_unique<MpsseSpi>(std::move(opened.port), adapter->device.chip, clock_, options_.maxKiloHertz);
+    open_[handle] =
+        std::make_unique<MpsseSpi>(std::move(opened.port), adapter->device.chip, clock_, options_.maxKiloHertz);
     return kAdapterOk;
 }
 
@@ -226,7 +230,8 @@ AdapterStatus FtdiAdapterLibrary::setPins(AdapterHandle handle, const PinFlags& 
     return spi == nullptr ? kFtdiInvalidHandle : outcome(*spi, spi->setPins(flags, pins));
 }
 
-AdapterStatus FtdiAdapterLibrary::channelSetPins(AdapterHandle handle, const PinFlags& flags, const ChannelPinPairs& pins)
+AdapterStatus FtdiAdapterLibrary::channelSetPins(AdapterHandle handle, const PinFlags& flags,
+                                                 const ChannelPinPairs& pins)
 {
     return setPins(handle, flags, pins);
 }
@@ -314,9 +319,9 @@ AdapterStatus FtdiAdapterLibrary::read(AdapterHandle handle, std::uint32_t msbFi
 AdapterStatus FtdiAdapterLibrary::channelWrite(AdapterHandle handle, const TransferStartState&, std::uint32_t msbFirst,
                                                std::uint32_t risingEdge, std::uint32_t commandBits,
                                                const std::uint8_t* commandBytes, std::uint32_t commandByteCount,
-                                               std::uint32_t writeData, std::uint32_t dataBits, const std::uint8_t* data,
-                                               std::uint32_t dataByteCount, const WriteCompletion&,
-                                               const ChannelFamilyRecord&)
+                                               std::uint32_t writeData, std::uint32_t dataBits,
+                                               const std::uint8_t* data, std::uint32_t dataByteCount,
+                                               const WriteCompletion&, const ChannelFamilyRecord&)
 {
     return write(handle, msbFirst, risingEdge, commandBits, commandBytes, commandByteCount, writeData, dataBits, data,
                  dataByteCount);

@@ -29,7 +29,7 @@ enum FtdiAdapterError : AdapterStatus {
 };
 
 struct FtdiAdapterOptions {
-    std::string serial;             // only the adapter with this USB serial; empty: any
+    std::string serial; // only the adapter with this USB serial; empty: any
     std::uint32_t maxKiloHertz = 0; // SPI clock cap for long cables; 0: none
 };
 
@@ -51,9 +51,11 @@ public:
     FtdiAdapterLibrary(FtdiUsb& usb, MonotonicClock& clock, FtdiAdapterOptions options = {});
 
     AdapterStatus channelCountDevices(std::uint32_t& count) override;
-    AdapterStatus channelDescribeDevice(std::uint32_t index, char* name, std::uint32_t nameSize, std::uint32_t& location,
-                                        char* channel, std::uint32_t channelSize, std::uint32_t& type) override;
-    AdapterStatus channelOpen(const char* name, std::uint32_t location, const char* channel, AdapterHandle& handle) override;
+    AdapterStatus channelDescribeDevice(std::uint32_t index, char* name, std::uint32_t nameSize,
+                                        std::uint32_t& location, char* channel, std::uint32_t channelSize,
+                                        std::uint32_t& type) override;
+    AdapterStatus channelOpen(const char* name, std::uint32_t location, const char* channel,
+                              AdapterHandle& handle) override;
     AdapterStatus channelSetPins(AdapterHandle handle, const PinFlags& flags, const ChannelPinPairs& pins) override;
     AdapterStatus channelQuery(AdapterHandle handle) override;
     AdapterStatus channelQueryFollowUp(AdapterHandle handle, std::uint32_t argument, std::uint32_t& value) override;
@@ -108,10 +110,10 @@ private:
                         std::uint32_t commandBits, const std::uint8_t* commandBytes, std::uint32_t commandByteCount,
                         std::uint32_t writeData, std::uint32_t dataBits, const std::uint8_t* data,
                         std::uint32_t dataByteCount);
-    AdapterStatus read(AdapterHandle handle, std::uint32_t msbFirst, std::uint32_t risingEdge, std::uint32_t commandBits,
-                       const std::uint8_t* commandBytes, std::uint32_t commandByteCount, std::uint32_t readMsbFirst,
-                       std::uint32_t readRisingEdge, std::uint32_t readBits, AdapterReceiveBuffer& received,
-                       std::uint32_t& receivedCount);
+    AdapterStatus read(AdapterHandle handle, std::uint32_t msbFirst, std::uint32_t risingEdge,
+                       std::uint32_t commandBits, const std::uint8_t* commandBytes, std::uint32_t commandByteCount,
+                       std::uint32_t readMsbFirst, std::uint32_t readRisingEdge, std::uint32_t readBits,
+                       AdapterReceiveBuffer& received, std::uint32_t& receivedCount);
     AdapterStatus setPins(AdapterHandle handle, const PinFlags& flags, std::span<const PinPair> pins);
     AdapterStatus outcome(MpsseSpi& spi, bool ok);
 

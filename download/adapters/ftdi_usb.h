@@ -44,8 +44,8 @@ struct FtdiDevice {
     FtdiChip chip = FtdiChip::FT2232H;
     std::uint8_t bus = 0;
     std::vector<std::uint8_t> ports; // port numbers from the root hub down
-    std::string description;         // USB product string
-    std::string serial;              // empty when the chip has none
+    std::string description; // USB product string
+    std::string serial; // empty when the chip has none
 };
 
 struct FtdiDeviceList {

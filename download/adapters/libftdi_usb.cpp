@@ -55,8 +55,7 @@ std::vector<std::uint8_t> portPath(libusb_device* device)
 }
 
 // The devices of one product, handed to `visit` while the list still holds them.
-template <typename Visit>
-std::string forEachDevice(ftdi_context* context, int productId, Visit visit)
+template <typename Visit> std::string forEachDevice(ftdi_context* context, int productId, Visit visit)
 {
     ftdi_device_list* list = nullptr;
     const int found = ftdi_usb_find_all(context, &list, kFtdiVendorId, productId);
@@ -112,24 +111,25 @@ public:
             return result;
         }
         for (int productId : kProductIds) {
-            const std::string error = forEachDevice(context.get(), productId, [&](libusb_device* device, FtdiChip chip) {
-                FtdiDevice found;
-                found.chip = chip;
-                found.bus = libusb_get_bus_number(device);
-                found.ports = portPath(device);
-                std::array<char, 128> description{};
-                std::array<char, 128> serial{};
-                // Without access the strings stay empty; opening then says why.
-                if (ftdi_usb_get_strings(context.get(), device, nullptr, 0, description.data(),
-                                         static_cast<int>(description.size()), serial.data(),
-                                         static_cast<int>(serial.size()))
-                    == 0) {
-                    found.description = description.data();
-                    found.serial = serial.data();
-                }
-                result.devices.push_back(std::move(found));
-                return false;
-            });
+            const std::string error =
+                forEachDevice(context.get(), productId, [&](libusb_device* device, FtdiChip chip) {
+                    FtdiDevice found;
+                    found.chip = chip;
+                    found.bus = libusb_get_bus_number(device);
+                    found.ports = portPath(device);
+                    std::array<char, 128> description{};
+                    std::array<char, 128> serial{};
+                    // Without access the strings stay empty; opening then says why.
+                    if (ftdi_usb_get_strings(context.get(), device, nullptr, 0, description.data(),
+                                             static_cast<int>(description.size()), serial.data(),
+                                             static_cast<int>(serial.size()))
+                        == 0) {
+                        found.description = description.data();
+                        found.serial = serial.data();
+                    }
+                    result.devices.push_back(std::move(found));
+                    return false;
+                });
             if (!error.empty())
                 result.error = error;
         }

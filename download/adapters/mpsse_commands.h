@@ -9,9 +9,9 @@ namespace mpsse {
 
 // Data shifting, whole bytes, most significant bit first.
 inline constexpr std::uint8_t kBytesOutFallingEdge = 0x11; // out changes on the falling edge
-inline constexpr std::uint8_t kBytesInRisingEdge = 0x20;   // in is sampled on the rising edge
+inline constexpr std::uint8_t kBytesInRisingEdge = 0x20; // in is sampled on the rising edge
 
-inline constexpr std::uint8_t kSetLowByte = 0x80;  // value, direction of ADBUS0-7
+inline constexpr std::uint8_t kSetLowByte = 0x80; // value, direction of ADBUS0-7
 inline constexpr std::uint8_t kReadLowByte = 0x81;
 inline constexpr std::uint8_t kSetHighByte = 0x82; // value, direction of ACBUS0-7
 inline constexpr std::uint8_t kReadHighByte = 0x83;
@@ -45,9 +45,8 @@ inline constexpr int kFirstGpioBit = 4;
 
 inline bool isHighSpeedOnly(std::uint8_t opcode)
 {
-    return (opcode >= kDivideBy5Off && opcode <= kClockBytesNoData) || opcode == kAdaptiveOn
-        || opcode == kAdaptiveOff || opcode == 0x94 || opcode == 0x95 || opcode == 0x9C || opcode == 0x9D
-        || opcode == 0x9E;
+    return (opcode >= kDivideBy5Off && opcode <= kClockBytesNoData) || opcode == kAdaptiveOn || opcode == kAdaptiveOff
+        || opcode == 0x94 || opcode == 0x95 || opcode == 0x9C || opcode == 0x9D || opcode == 0x9E;
 }
 
 } // namespace mpsse

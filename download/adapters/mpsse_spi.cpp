@@ -31,7 +31,10 @@ bool hasUpperPins(FtdiChip chip)
 } // namespace
 
 MpsseSpi::MpsseSpi(std::unique_ptr<FtdiPort> port, FtdiChip chip, MonotonicClock& clock, std::uint32_t maxKiloHertz)
-    : port_(std::move(port)), chip_(chip), clock_(clock), maxKiloHertz_(maxKiloHertz)
+    : port_(std::move(port))
+    , chip_(chip)
+    , clock_(clock)
+    , maxKiloHertz_(maxKiloHertz)
 {
 }
 
@@ -47,7 +50,8 @@ bool MpsseSpi::initialise(std::uint32_t divisor)
         // The smallest divisor whose clock does not exceed the cap.
         const std::uint64_t limit = std::uint64_t{maxKiloHertz_} * 1000;
         const std::uint64_t needed = (baseHertz(chip_) + 2 * limit - 1) / (2 * limit);
-        divisor_ = static_cast<std::uint32_t>(std::clamp<std::uint64_t>(needed > 0 ? needed - 1 : 0, divisor_, kMaxDivisor));
+        divisor_ =
+            static_cast<std::uint32_t>(std::clamp<std::uint64_t>(needed > 0 ? needed - 1 : 0, divisor_, kMaxDivisor));
     }
     queue_.clear();
     queuedWritesLost_ = false;
@@ -56,8 +60,9 @@ bool MpsseSpi::initialise(std::uint32_t divisor)
         // 60 MHz base clock, plain two-phase clocking, no waiting on a return clock.
         queue_.insert(queue_.end(), {mpsse::kDivideBy5Off, mpsse::kAdaptiveOff, mpsse::kThreePhaseOff});
     }
-    queue_.insert(queue_.end(), {mpsse::kLoopbackOff, mpsse::kSetClockDivisor, static_cast<std::uint8_t>(divisor_),
-                                 static_cast<std::uint8_t>(divisor_ >> 8)});
+    queue_.insert(queue_.end(),
+                  {mpsse::kLoopbackOff, mpsse::kSetClockDivisor, static_cast<std::uint8_t>(divisor_),
+                   static_cast<std::uint8_t>(divisor_ >> 8)});
     queueLowByte(false);
     // Answers left over from an earlier user put the first check out of step; the purge
     // after it clears them, so one more check decides.
@@ -110,8 +115,9 @@ void MpsseSpi::queueShiftOut(std::span<const std::uint8_t> bytes)
 {
     for (std::size_t done = 0; done < bytes.size();) {
         const std::size_t length = std::min(bytes.size() - done, kMaxShift);
-        queue_.insert(queue_.end(), {mpsse::kBytesOutFallingEdge, static_cast<std::uint8_t>(length - 1),
-                                     static_cast<std::uint8_t>((length - 1) >> 8)});
+        queue_.insert(queue_.end(),
+                      {mpsse::kBytesOutFallingEdge, static_cast<std::uint8_t>(length - 1),
+                       static_cast<std::uint8_t>((length - 1) >> 8)});
         queue_.insert(queue_.end(), bytes.begin() + static_cast<std::ptrdiff_t>(done),
                       bytes.begin() + static_cast<std::ptrdiff_t>(done + length));
         done += length;
@@ -137,8 +143,9 @@ bool MpsseSpi::read(std::span<const std::uint8_t> command, std::span<std::uint8_
     queueShiftOut(command);
     for (std::size_t done = 0; done < received.size();) {
         const std::size_t length = std::min(received.size() - done, kMaxShift);
-        queue_.insert(queue_.end(), {mpsse::kBytesInRisingEdge, static_cast<std::uint8_t>(length - 1),
-                                     static_cast<std::uint8_t>((length - 1) >> 8)});
+        queue_.insert(queue_.end(),
+                      {mpsse::kBytesInRisingEdge, static_cast<std::uint8_t>(length - 1),
+                       static_cast<std::uint8_t>((length - 1) >> 8)});
         done += length;
     }
     queueLowByte(false);

@@ -17,14 +17,22 @@ constexpr AdapterHandle kFirstHandle = 0x100;
 TransferKind kindOf(std::uint8_t opcode)
 {
     switch (opcode) {
-    case spi_flash::kWriteEnable: return TransferKind::WriteEnable;
-    case spi_flash::kWriteDisable: return TransferKind::WriteDisable;
-    case spi_flash::kBlockErase: return TransferKind::BlockErase;
-    case spi_flash::kPageProgram: return TransferKind::PageProgram;
-    case spi_flash::kReadData: return TransferKind::ReadData;
-    case spi_flash::kReadStatus: return TransferKind::ReadStatus;
-    case spi_flash::kReadIdentification: return TransferKind::ReadIdentification;
-    default: return TransferKind::Other;
+    case spi_flash::kWriteEnable:
+        return TransferKind::WriteEnable;
+    case spi_flash::kWriteDisable:
+        return TransferKind::WriteDisable;
+    case spi_flash::kBlockErase:
+        return TransferKind::BlockErase;
+    case spi_flash::kPageProgram:
+        return TransferKind::PageProgram;
+    case spi_flash::kReadData:
+        return TransferKind::ReadData;
+    case spi_flash::kReadStatus:
+        return TransferKind::ReadStatus;
+    case spi_flash::kReadIdentification:
+        return TransferKind::ReadIdentification;
+    default:
+        return TransferKind::Other;
     }
 }
 
@@ -43,7 +51,9 @@ bool copyText(std::string_view text, char* buffer, std::uint32_t size)
 
 SimulatedAdapterLibrary::SimulatedAdapterLibrary(SimulatedFlashChip& chip, SimulatedClock& clock,
                                                  SimulatedAdapterSetup setup)
-    : chip_(chip), clock_(clock), setup_(std::move(setup))
+    : chip_(chip)
+    , clock_(clock)
+    , setup_(std::move(setup))
 {
 }
 
@@ -307,9 +317,8 @@ AdapterStatus SimulatedAdapterLibrary::transfer(AdapterHandle handle, bool chann
     if (channelFamily != openedThroughChannel_)
         return kAdapterInvalidHandle; // the other family's transfer on this handle
     const bool wellFormed = commandByteCount > 0 && commandBytes != nullptr && commandBits == 8 * commandByteCount
-                         && dataBits == 8 * dataByteCount && (dataByteCount == 0 || data != nullptr)
-                         && dataByteCount <= kAdapterReceiveSize && readBits % 8 == 0
-                         && readBits / 8 <= received.size();
+        && dataBits == 8 * dataByteCount && (dataByteCount == 0 || data != nullptr)
+        && dataByteCount <= kAdapterReceiveSize && readBits % 8 == 0 && readBits / 8 <= received.size();
     if (!wellFormed)
         return kAdapterInvalidArgument;
 
@@ -321,19 +330,21 @@ AdapterStatus SimulatedAdapterLibrary::transfer(AdapterHandle handle, bool chann
     if (keepLog_)
         transferLog_.push_back(kind);
     const std::uint64_t bits = std::uint64_t{commandBits} + dataBits + readBits;
-    clock_.advanceMicroseconds(setup_.bus.callMicros + bits * 1000 / std::max<std::uint32_t>(setup_.bus.clockKiloHertz, 1));
+    clock_.advanceMicroseconds(setup_.bus.callMicros
+                               + bits * 1000 / std::max<std::uint32_t>(setup_.bus.clockKiloHertz, 1));
 
     if (silentFrom_ && totalTransfers_ >= *silentFrom_)
         return kAdapterIoError;
-    const auto planned = std::find_if(plannedFailures_.begin(), plannedFailures_.end(), [&](const PlannedFailure& failure) {
-        return failure.kind == kind && failure.occurrence == occurrence;
-    });
+    const auto planned =
+        std::find_if(plannedFailures_.begin(), plannedFailures_.end(), [&](const PlannedFailure& failure) {
+            return failure.kind == kind && failure.occurrence == occurrence;
+        });
     if (planned != plannedFailures_.end()) {
         plannedFailures_.erase(planned);
         return kAdapterIoError;
     }
-    const bool persisted = chip_.select({commandBytes, commandByteCount}, {data, dataByteCount},
-                                        received.first(readBits / 8));
+    const bool persisted =
+        chip_.select({commandBytes, commandByteCount}, {data, dataByteCount}, received.first(readBits / 8));
     if (!persisted) {
         lastImageError_ = "Unable to write the flash image " + chip_.imageFile().string();
         return kAdapterImageFileError;

@@ -67,9 +67,11 @@ public:
     SimulatedAdapterLibrary(SimulatedFlashChip& chip, SimulatedClock& clock, SimulatedAdapterSetup setup = {});
 
     AdapterStatus channelCountDevices(std::uint32_t& count) override;
-    AdapterStatus channelDescribeDevice(std::uint32_t index, char* name, std::uint32_t nameSize, std::uint32_t& location,
-                                        char* channel, std::uint32_t channelSize, std::uint32_t& type) override;
-    AdapterStatus channelOpen(const char* name, std::uint32_t location, const char* channel, AdapterHandle& handle) override;
+    AdapterStatus channelDescribeDevice(std::uint32_t index, char* name, std::uint32_t nameSize,
+                                        std::uint32_t& location, char* channel, std::uint32_t channelSize,
+                                        std::uint32_t& type) override;
+    AdapterStatus channelOpen(const char* name, std::uint32_t location, const char* channel,
+                              AdapterHandle& handle) override;
     AdapterStatus channelSetPins(AdapterHandle handle, const PinFlags& flags, const ChannelPinPairs& pins) override;
     AdapterStatus channelQuery(AdapterHandle handle) override;
     AdapterStatus channelQueryFollowUp(AdapterHandle handle, std::uint32_t argument, std::uint32_t& value) override;

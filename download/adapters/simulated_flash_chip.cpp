@@ -19,7 +19,10 @@ constexpr std::size_t kAddressEnd = 4; // opcode and three address bytes
 class SentBytes {
 public:
     SentBytes(std::span<const std::uint8_t> command, std::span<const std::uint8_t> data)
-        : command_(command), data_(data) {}
+        : command_(command)
+        , data_(data)
+    {
+    }
 
     std::size_t size() const { return command_.size() + data_.size(); }
     std::uint8_t at(std::size_t position) const
@@ -30,10 +33,7 @@ public:
             return data_[position - command_.size()];
         return 0x00;
     }
-    std::uint32_t address() const
-    {
-        return (std::uint32_t{at(1)} << 16) | (std::uint32_t{at(2)} << 8) | at(3);
-    }
+    std::uint32_t address() const { return (std::uint32_t{at(1)} << 16) | (std::uint32_t{at(2)} << 8) | at(3); }
 
 private:
     std::span<const std::uint8_t> command_;
@@ -44,8 +44,12 @@ private:
 
 SimulatedFlashChip::SimulatedFlashChip(const FlashChipFacts& facts, SimulatedClock& clock,
                                        std::filesystem::path imageFile)
-    : facts_(facts), clock_(clock), imageFile_(std::move(imageFile)), memory_(facts.sizeBytes, 0xFF),
-      answeredManufacturer_(facts.manufacturerId), answeredDevice_(facts.deviceId)
+    : facts_(facts)
+    , clock_(clock)
+    , imageFile_(std::move(imageFile))
+    , memory_(facts.sizeBytes, 0xFF)
+    , answeredManufacturer_(facts.manufacturerId)
+    , answeredDevice_(facts.deviceId)
 {
 }
 
@@ -85,8 +89,8 @@ bool SimulatedFlashChip::loadImage(std::string& error)
     const std::optional<std::string> content = readWholeFile(image, memory_.size(), &reason);
     if (!content || content->size() != memory_.size()) {
         error = content ? "The flash image " + imageFile_.string() + " holds "
-                              + formatInteger(static_cast<long long>(content->size())) + " bytes, not "
-                              + formatInteger(facts_.sizeBytes)
+                + formatInteger(static_cast<long long>(content->size())) + " bytes, not "
+                + formatInteger(facts_.sizeBytes)
                         : "Unable to read the flash image " + imageFile_.string() + ": " + reason;
         imageLock_.reset();
         return false;
@@ -168,7 +172,8 @@ bool SimulatedFlashChip::select(std::span<const std::uint8_t> command, std::span
         if (writeEnableLatch_ && sent.size() > kAddressEnd && received.empty()) {
             // The bytes after the address, wherever the command ended.
             const std::size_t addressInCommand = std::min(command.size(), kAddressEnd);
-            std::vector<std::uint8_t> payload(command.begin() + static_cast<std::ptrdiff_t>(addressInCommand), command.end());
+            std::vector<std::uint8_t> payload(command.begin() + static_cast<std::ptrdiff_t>(addressInCommand),
+                                              command.end());
             const auto dataPayload = data.subspan(kAddressEnd - addressInCommand);
             payload.insert(payload.end(), dataPayload.begin(), dataPayload.end());
             programPage(sent.address() & addressMask, payload);

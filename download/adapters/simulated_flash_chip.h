@@ -21,8 +21,7 @@
 class SimulatedFlashChip {
 public:
     // Without an image file the contents live in memory only.
-    SimulatedFlashChip(const FlashChipFacts& facts, SimulatedClock& clock,
-                       std::filesystem::path imageFile = {});
+    SimulatedFlashChip(const FlashChipFacts& facts, SimulatedClock& clock, std::filesystem::path imageFile = {});
 
     const FlashChipFacts& facts() const { return facts_; }
     const std::filesystem::path& imageFile() const { return imageFile_; }

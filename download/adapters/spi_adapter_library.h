@@ -14,8 +14,8 @@ using AdapterHandle = std::uint32_t;
 
 inline constexpr AdapterStatus kAdapterOk = 0;
 
-inline constexpr std::uint32_t kAdapterNameSize = 100;   // device name buffers
-inline constexpr std::uint32_t kAdapterChannelSize = 5;  // channel name buffers
+inline constexpr std::uint32_t kAdapterNameSize = 100; // device name buffers
+inline constexpr std::uint32_t kAdapterChannelSize = 5; // channel name buffers
 inline constexpr std::uint32_t kAdapterReceiveSize = 65536;
 using AdapterReceiveBuffer = std::array<std::uint8_t, kAdapterReceiveSize>;
 
@@ -59,27 +59,23 @@ public:
     // Channel family.
     virtual AdapterStatus channelCountDevices(std::uint32_t& count) = 0;
     virtual AdapterStatus channelDescribeDevice(std::uint32_t index, char* name, std::uint32_t nameSize,
-                                                std::uint32_t& location, char* channel,
-                                                std::uint32_t channelSize, std::uint32_t& type) = 0;
+                                                std::uint32_t& location, char* channel, std::uint32_t channelSize,
+                                                std::uint32_t& type) = 0;
     virtual AdapterStatus channelOpen(const char* name, std::uint32_t location, const char* channel,
                                       AdapterHandle& handle) = 0;
-    virtual AdapterStatus channelSetPins(AdapterHandle handle, const PinFlags& flags,
-                                         const ChannelPinPairs& pins) = 0;
+    virtual AdapterStatus channelSetPins(AdapterHandle handle, const PinFlags& flags, const ChannelPinPairs& pins) = 0;
     virtual AdapterStatus channelQuery(AdapterHandle handle) = 0;
-    virtual AdapterStatus channelQueryFollowUp(AdapterHandle handle, std::uint32_t argument,
-                                               std::uint32_t& value) = 0;
-    virtual AdapterStatus channelWrite(AdapterHandle handle, const TransferStartState& start,
-                                       std::uint32_t msbFirst, std::uint32_t risingEdge,
-                                       std::uint32_t commandBits, const std::uint8_t* commandBytes,
-                                       std::uint32_t commandByteCount, std::uint32_t writeData,
-                                       std::uint32_t dataBits, const std::uint8_t* data,
+    virtual AdapterStatus channelQueryFollowUp(AdapterHandle handle, std::uint32_t argument, std::uint32_t& value) = 0;
+    virtual AdapterStatus channelWrite(AdapterHandle handle, const TransferStartState& start, std::uint32_t msbFirst,
+                                       std::uint32_t risingEdge, std::uint32_t commandBits,
+                                       const std::uint8_t* commandBytes, std::uint32_t commandByteCount,
+                                       std::uint32_t writeData, std::uint32_t dataBits, const std::uint8_t* data,
                                        std::uint32_t dataByteCount, const WriteCompletion& completion,
                                        const ChannelFamilyRecord& family) = 0;
-    virtual AdapterStatus channelRead(AdapterHandle handle, const TransferStartState& start,
-                                      std::uint32_t msbFirst, std::uint32_t risingEdge,
-                                      std::uint32_t commandBits, const std::uint8_t* commandBytes,
-                                      std::uint32_t commandByteCount, std::uint32_t readMsbFirst,
-                                      std::uint32_t readRisingEdge, std::uint32_t readBits,
+    virtual AdapterStatus channelRead(AdapterHandle handle, const TransferStartState& start, std::uint32_t msbFirst,
+                                      std::uint32_t risingEdge, std::uint32_t commandBits,
+                                      const std::uint8_t* commandBytes, std::uint32_t commandByteCount,
+                                      std::uint32_t readMsbFirst, std::uint32_t readRisingEdge, std::uint32_t readBits,
                                       AdapterReceiveBuffer& received, std::uint32_t& receivedCount,
                                       const ChannelFamilyRecord& family) = 0;
 
@@ -92,18 +88,16 @@ public:
     virtual AdapterStatus plainPrepare(AdapterHandle handle) = 0;
     virtual AdapterStatus plainSetPins(AdapterHandle handle, const PinFlags& flags, const PlainPinPairs& pins) = 0;
     virtual AdapterStatus plainReadPins(AdapterHandle handle, PlainPinPairs& pins) = 0;
-    virtual AdapterStatus plainWrite(AdapterHandle handle, const TransferStartState& start,
-                                     std::uint32_t msbFirst, std::uint32_t risingEdge,
-                                     std::uint32_t commandBits, const std::uint8_t* commandBytes,
-                                     std::uint32_t commandByteCount, std::uint32_t writeData,
-                                     std::uint32_t dataBits, const std::uint8_t* data,
+    virtual AdapterStatus plainWrite(AdapterHandle handle, const TransferStartState& start, std::uint32_t msbFirst,
+                                     std::uint32_t risingEdge, std::uint32_t commandBits,
+                                     const std::uint8_t* commandBytes, std::uint32_t commandByteCount,
+                                     std::uint32_t writeData, std::uint32_t dataBits, const std::uint8_t* data,
                                      std::uint32_t dataByteCount, const WriteCompletion& completion,
                                      const PlainFamilyRecord& family) = 0;
-    virtual AdapterStatus plainRead(AdapterHandle handle, const TransferStartState& start,
-                                    std::uint32_t msbFirst, std::uint32_t risingEdge,
-                                    std::uint32_t commandBits, const std::uint8_t* commandBytes,
-                                    std::uint32_t commandByteCount, std::uint32_t readMsbFirst,
-                                    std::uint32_t readRisingEdge, std::uint32_t readBits,
+    virtual AdapterStatus plainRead(AdapterHandle handle, const TransferStartState& start, std::uint32_t msbFirst,
+                                    std::uint32_t risingEdge, std::uint32_t commandBits,
+                                    const std::uint8_t* commandBytes, std::uint32_t commandByteCount,
+                                    std::uint32_t readMsbFirst, std::uint32_t readRisingEdge, std::uint32_t readBits,
                                     AdapterReceiveBuffer& received, std::uint32_t& receivedCount,
                                     const PlainFamilyRecord& family) = 0;
 

@@ -9,7 +9,7 @@ namespace spi_flash {
 
 inline constexpr std::uint8_t kWriteEnable = 0x06;
 inline constexpr std::uint8_t kWriteDisable = 0x04;
-inline constexpr std::uint8_t kBlockErase = 0xD8;   // 64 KiB block
+inline constexpr std::uint8_t kBlockErase = 0xD8; // 64 KiB block
 inline constexpr std::uint8_t kPageProgram = 0x02;
 inline constexpr std::uint8_t kReadData = 0x03;
 inline constexpr std::uint8_t kReadStatus = 0x05;

@@ -41,15 +41,22 @@ constexpr int kHasChildrenRole = Qt::UserRole;
 
 const QString kRegistryMessage = QStringLiteral("Unable to get needed registry values, please reinstall program.");
 
-QString qText(const std::string& text) { return QString::fromStdString(text); }
+QString qText(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
 
-bool hasChildren(const QTreeWidgetItem& item) { return item.data(0, kHasChildrenRole).toBool(); }
+bool hasChildren(const QTreeWidgetItem& item)
+{
+    return item.data(0, kHasChildrenRole).toBool();
+}
 
 void addNode(const DisplayTypeNode& node, QTreeWidgetItem& item)
 {
     item.setText(0, qText(node.name));
     item.setData(0, kHasChildrenRole, node.hasChildren);
-    item.setChildIndicatorPolicy(node.hasChildren ? QTreeWidgetItem::ShowIndicator : QTreeWidgetItem::DontShowIndicator);
+    item.setChildIndicatorPolicy(node.hasChildren ? QTreeWidgetItem::ShowIndicator
+                                                  : QTreeWidgetItem::DontShowIndicator);
     for (const DisplayTypeNode& child : node.children)
         addNode(child, *new QTreeWidgetItem(&item));
 }
@@ -120,16 +127,21 @@ void CFlashbeyDlg::createControls()
 
     // Group boxes first, so the controls drawn inside them stay above them.
     placed(new QGroupBox(QStringLiteral("Display Primary Calibration"), this), "primaryGroup", units, 16, 6, 103, 64);
-    placed(new QGroupBox(QStringLiteral("Display Linearity Calibration"), this), "linearityGroup", units, 127, 6, 108, 64);
-    placed(new QGroupBox(QStringLiteral("Display Type and Chromix 3D Tables"), this), "displayTypeGroup", units, 243, 6, 156, 64);
+    placed(new QGroupBox(QStringLiteral("Display Linearity Calibration"), this), "linearityGroup", units, 127, 6, 108,
+           64);
+    placed(new QGroupBox(QStringLiteral("Display Type and Chromix 3D Tables"), this), "displayTypeGroup", units, 243, 6,
+           156, 64);
     placed(new QGroupBox(QStringLiteral("Download Selection"), this), "selectionGroup", units, 15, 73, 383, 23);
     placed(new QGroupBox(QStringLiteral("Status"), this), "statusGroup", units, 15, 99, 434, 37);
 
-    primaryDefault_ = placed(new QRadioButton(QStringLiteral("Default"), this), "primaryDefault", units, 26, 20, 41, 10);
+    primaryDefault_ =
+        placed(new QRadioButton(QStringLiteral("Default"), this), "primaryDefault", units, 26, 20, 41, 10);
     primaryNew_ = placed(new QRadioButton(QStringLiteral("New"), this), "primaryNew", units, 26, 41, 31, 10);
-    linearityDefault_ = placed(new QRadioButton(QStringLiteral("Default"), this), "linearityDefault", units, 139, 20, 41, 10);
+    linearityDefault_ =
+        placed(new QRadioButton(QStringLiteral("Default"), this), "linearityDefault", units, 139, 20, 41, 10);
     linearityNew_ = placed(new QRadioButton(QStringLiteral("New"), this), "linearityNew", units, 139, 41, 31, 10);
-    for (auto [defaultOption, newOption] : {std::pair{primaryDefault_, primaryNew_}, std::pair{linearityDefault_, linearityNew_}}) {
+    for (auto [defaultOption, newOption] :
+         {std::pair{primaryDefault_, primaryNew_}, std::pair{linearityDefault_, linearityNew_}}) {
         auto* group = new QButtonGroup(this);
         group->addButton(defaultOption);
         group->addButton(newOption);
@@ -152,10 +164,12 @@ void CFlashbeyDlg::createControls()
     picture->setPixmap(productLogo(pictureSide));
     picture->setGeometry(pictureRight - pictureSide, units.toPixelsY(4), pictureSide, pictureSide);
 
-    colorTables_ = placed(new QCheckBox(QStringLiteral("Chromix 3D Tables"), this), "colorTables", units, 131, 82, 80, 10);
-    calibrationValues_ = placed(new QCheckBox(QStringLiteral("Calibration Values"), this), "calibrationValues", units, 232, 82, 80, 10);
-    for (QWidget* control : std::initializer_list<QWidget*>{primaryDefault_, primaryNew_, linearityDefault_, linearityNew_,
-                                                             colorTables_, calibrationValues_})
+    colorTables_ =
+        placed(new QCheckBox(QStringLiteral("Chromix 3D Tables"), this), "colorTables", units, 131, 82, 80, 10);
+    calibrationValues_ =
+        placed(new QCheckBox(QStringLiteral("Calibration Values"), this), "calibrationValues", units, 232, 82, 80, 10);
+    for (QWidget* control : std::initializer_list<QWidget*>{primaryDefault_, primaryNew_, linearityDefault_,
+                                                            linearityNew_, colorTables_, calibrationValues_})
         widenToFitLabel(*control);
 
     status_ = placed(new StatusField(QStringLiteral("\n"), this), "status", units, 21, 109, kStatusWidth, 23);
@@ -167,14 +181,32 @@ void CFlashbeyDlg::createControls()
     cancel_ = placed(new QPushButton(QStringLiteral("Cancel"), this), "cancel", units, 256, 171, 50, 15);
     download_->setDefault(true);
 
-    connect(primaryDefault_, &QRadioButton::clicked, this, [this] { selection_->choosePrimaryNew(false); showSelection(); });
-    connect(primaryNew_, &QRadioButton::clicked, this, [this] { selection_->choosePrimaryNew(true); showSelection(); });
-    connect(linearityDefault_, &QRadioButton::clicked, this, [this] { selection_->chooseLinearityNew(false); showSelection(); });
-    connect(linearityNew_, &QRadioButton::clicked, this, [this] { selection_->chooseLinearityNew(true); showSelection(); });
-    connect(colorTables_, &QCheckBox::clicked, this, [this](bool checked) { selection_->setColorTables(checked); showSelection(); });
-    connect(calibrationValues_, &QCheckBox::clicked, this,
-            [this](bool checked) { selection_->setCalibrationValues(checked); showSelection(); });
-    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) { selectTreeNode(current); });
+    connect(primaryDefault_, &QRadioButton::clicked, this, [this] {
+        selection_->choosePrimaryNew(false);
+        showSelection();
+    });
+    connect(primaryNew_, &QRadioButton::clicked, this, [this] {
+        selection_->choosePrimaryNew(true);
+        showSelection();
+    });
+    connect(linearityDefault_, &QRadioButton::clicked, this, [this] {
+        selection_->chooseLinearityNew(false);
+        showSelection();
+    });
+    connect(linearityNew_, &QRadioButton::clicked, this, [this] {
+        selection_->chooseLinearityNew(true);
+        showSelection();
+    });
+    connect(colorTables_, &QCheckBox::clicked, this, [this](bool checked) {
+        selection_->setColorTables(checked);
+        showSelection();
+    });
+    connect(calibrationValues_, &QCheckBox::clicked, this, [this](bool checked) {
+        selection_->setCalibrationValues(checked);
+        showSelection();
+    });
+    connect(tree_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { selectTreeNode(current); });
     connect(download_, &QPushButton::clicked, this, &CFlashbeyDlg::download);
     connect(cancel_, &QPushButton::clicked, this, &CFlashbeyDlg::reject);
 }
@@ -233,7 +265,8 @@ QTreeWidgetItem* CFlashbeyDlg::nodeWithLabelAt(const QPoint& viewportPosition) c
     option.widget = tree_;
     const QRect row = tree_->visualRect(index);
     const int labelWidth = std::min(tree_->itemDelegate()->sizeHint(option, index).width(), row.width());
-    const QRect label = QStyle::visualRect(tree_->layoutDirection(), row, QRect(row.topLeft(), QSize(labelWidth, row.height())));
+    const QRect label =
+        QStyle::visualRect(tree_->layoutDirection(), row, QRect(row.topLeft(), QSize(labelWidth, row.height())));
     return label.contains(viewportPosition) ? tree_->itemAt(viewportPosition) : nullptr;
 }
 

@@ -1,7 +1,8 @@
 #include "download/ui/reading_progress.h"
 
 ReadingProgress::ReadingProgress(DownloadObserver& target, const std::array<FlashRegion, 3>& regions)
-    : target_(target), regions_(regions)
+    : target_(target)
+    , regions_(regions)
 {
 }
 

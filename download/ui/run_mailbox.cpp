@@ -2,10 +2,11 @@
 
 #include <utility>
 
-RunMailbox::RunMailbox(std::function<void()> wake) : wake_(std::move(wake)) {}
+RunMailbox::RunMailbox(std::function<void()> wake) : wake_(std::move(wake))
+{
+}
 
-template <typename Change>
-void RunMailbox::post(Change change)
+template <typename Change> void RunMailbox::post(Change change)
 {
     bool wasEmpty = false;
     {

@@ -45,8 +45,7 @@ private:
         std::vector<Beep> beeps;
     };
 
-    template <typename Change>
-    void post(Change change);
+    template <typename Change> void post(Change change);
 
     const std::function<void()> wake_;
     std::mutex mutex_;

@@ -2,7 +2,9 @@
 
 #include <chrono>
 
-StoppablePacer::StoppablePacer(double scale) : scale_(scale > 0 ? scale : 0) {}
+StoppablePacer::StoppablePacer(double scale) : scale_(scale > 0 ? scale : 0)
+{
+}
 
 void StoppablePacer::pause(std::uint32_t milliseconds)
 {

@@ -48,8 +48,7 @@ EditKeyVerdict verifyEditKey(std::string_view text, char key)
     return EditKeyVerdict::Accept;
 }
 
-CellEditor::CellEditor(QWidget* parent)
-    : QLineEdit(parent)
+CellEditor::CellEditor(QWidget* parent) : QLineEdit(parent)
 {
     setContextMenuPolicy(Qt::NoContextMenu);
     setDragEnabled(false);

@@ -27,9 +27,7 @@ constexpr Heading kGrayscaleHeading{"Grayscale", Qt::red};
 
 } // namespace
 
-MyCug::MyCug(QWidget* parent)
-    : QTableWidget(parent)
-    , delegate_(new CellEditorDelegate(this))
+MyCug::MyCug(QWidget* parent) : QTableWidget(parent), delegate_(new CellEditorDelegate(this))
 {
     setItemDelegate(delegate_);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -121,7 +119,8 @@ void MyCug::createMeasurementGrid(int rows, int columns)
 void MyCug::setupHeadings(int columns)
 {
     for (int column = 0; column < columnCount(); ++column) {
-        const Heading& heading = columns == kLinearityColumns ? kChannelHeadings[static_cast<std::size_t>(column)] : kGrayscaleHeading;
+        const Heading& heading =
+            columns == kLinearityColumns ? kChannelHeadings[static_cast<std::size_t>(column)] : kGrayscaleHeading;
         auto* item = new QTableWidgetItem(QString::fromLatin1(heading.text));
         item->setForeground(QColor(heading.colour));
         setHorizontalHeaderItem(column, item);

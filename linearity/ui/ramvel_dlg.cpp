@@ -4,11 +4,11 @@
 #include "linearity/linearity_calibration.h"
 #include "linearity/linearity_data_file.h"
 #include "linearity/save_tables.h"
-#include "uikit/data_file_chooser.h"
 #include "linearity/ui/my_cug.h"
 #include "linearity/ui/response_plot.h"
 #include "linearity/ui/status_field_sink.h"
 #include "linearity/ui/vertical_caption.h"
+#include "uikit/data_file_chooser.h"
 #include "uikit/dialog_units.h"
 #include "uikit/message_presenter.h"
 #include "uikit/program_icons.h"
@@ -68,9 +68,11 @@ void RamvelDlg::createControls()
     placed(new QGroupBox(QStringLiteral("Status"), this), "statusGroup", units, 7, 144, 236, 64);
     placed(new QGroupBox(QStringLiteral("Advanced Linearization"), this), "advancedGroup", units, 7, 211, 96, 28);
     placed(new QGroupBox(QStringLiteral("Verification Mode"), this), "verificationGroup", units, 108, 211, 135, 28);
-    placed(new QGroupBox(QStringLiteral("Display Error Compensation"), this), "compensationGroup", units, 7, 242, 236, 28);
+    placed(new QGroupBox(QStringLiteral("Display Error Compensation"), this), "compensationGroup", units, 7, 242, 236,
+           28);
     placed(new QGroupBox(QStringLiteral("Display Gamma Values"), this), "gammaGroup", units, 250, 144, 90, 64);
-    placed(new QGroupBox(QStringLiteral("Primary Calibration Target Values"), this), "targetGroup", units, 345, 144, 148, 38);
+    placed(new QGroupBox(QStringLiteral("Primary Calibration Target Values"), this), "targetGroup", units, 345, 144,
+           148, 38);
     placed(new QGroupBox(QStringLiteral("Plot Color Selection"), this), "plotColourGroup", units, 345, 185, 148, 23);
 
     placed(grid_, "grid", units, 15, 13, 220, 86)->raise();
@@ -81,16 +83,20 @@ void RamvelDlg::createControls()
     placed(status_, "status", units, 14, 155, 222, 47)->raise();
     status_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    noiseReduction_ = placed(new QCheckBox(QStringLiteral("Noise Reduction"), this), "noiseReduction", units, 14, 223, 84, 10);
+    noiseReduction_ =
+        placed(new QCheckBox(QStringLiteral("Noise Reduction"), this), "noiseReduction", units, 14, 223, 84, 10);
     verificationMode_ = placed(new QCheckBox(QStringLiteral("On"), this), "verificationMode", units, 115, 223, 26, 10);
     placed(new QLabel(QStringLiteral("Step Count"), this), "stepCountLabel", units, 146, 224, 42, 8);
     stepCount_ = placed(new QComboBox(this), "stepCount", units, 190, 222, 46, 12);
-    brightRegionCorrection_ = placed(new QCheckBox(QStringLiteral("Bright Region Correction"), this), "brightRegionCorrection", units, 14, 254, 110, 10);
-    clipBrightRegion_ = placed(new QCheckBox(QStringLiteral("Clip Bright Region"), this), "clipBrightRegion", units, 130, 254, 100, 10);
+    brightRegionCorrection_ = placed(new QCheckBox(QStringLiteral("Bright Region Correction"), this),
+                                     "brightRegionCorrection", units, 14, 254, 110, 10);
+    clipBrightRegion_ =
+        placed(new QCheckBox(QStringLiteral("Clip Bright Region"), this), "clipBrightRegion", units, 130, 254, 100, 10);
 
     const char* gammaNames[] = {"averageGamma", "redGamma", "greenGamma", "blueGamma"};
     for (int i = 0; i < 4; ++i)
-        gammaLabels_[static_cast<std::size_t>(i)] = placed(new QLabel(this), gammaNames[i], units, 257, 155 + 12 * i, 78, 10);
+        gammaLabels_[static_cast<std::size_t>(i)] =
+            placed(new QLabel(this), gammaNames[i], units, 257, 155 + 12 * i, 78, 10);
     targetLabels_[0] = placed(new QLabel(this), "stepCodeValue", units, 352, 155, 136, 10);
     targetLabels_[1] = placed(new QLabel(this), "stepNumber", units, 352, 167, 136, 10);
     plotBoxes_[0] = placed(new QCheckBox(QStringLiteral("Red"), this), "plotRed", units, 352, 195, 38, 10);
@@ -113,10 +119,13 @@ void RamvelDlg::createPlotFrame(const DialogUnits& units)
 {
     plot_ = placed(new ResponsePlot(*calibration_, this), "responsePlot", units, 272, 8, 150, 120);
     placed(new VerticalCaption(QStringLiteral("Measured Y Values"), this), "verticalCaption", units, 250, 8, 10, 120);
-    placed(new QLabel(QStringLiteral("1"), this), "axisTop", units, 262, 8, 8, 8)->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    placed(new QLabel(QStringLiteral("0"), this), "axisBottom", units, 262, 120, 8, 8)->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    placed(new QLabel(QStringLiteral("1"), this), "axisTop", units, 262, 8, 8, 8)
+        ->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    placed(new QLabel(QStringLiteral("0"), this), "axisBottom", units, 262, 120, 8, 8)
+        ->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     placed(new QLabel(QStringLiteral("Min"), this), "axisMin", units, 272, 130, 30, 8);
-    placed(new QLabel(QStringLiteral("Code Values"), this), "horizontalCaption", units, 312, 130, 70, 8)->setAlignment(Qt::AlignHCenter);
+    placed(new QLabel(QStringLiteral("Code Values"), this), "horizontalCaption", units, 312, 130, 70, 8)
+        ->setAlignment(Qt::AlignHCenter);
     placed(new QLabel(QStringLiteral("Max"), this), "axisMax", units, 392, 130, 30, 8)->setAlignment(Qt::AlignRight);
 
     auto* logo = new QLabel(this);
@@ -135,8 +144,10 @@ void RamvelDlg::connectControls()
     connect(loadData_, &QPushButton::clicked, this, &RamvelDlg::onLoadDataFile);
     connect(save_, &QPushButton::clicked, this, &RamvelDlg::onSaveTables);
     connect(cancel_, &QPushButton::clicked, this, &RamvelDlg::reject);
-    connect(noiseReduction_, &QCheckBox::clicked, this, [this](bool checked) { calibration_->setNoiseReduction(checked); });
-    connect(clipBrightRegion_, &QCheckBox::clicked, this, [this](bool checked) { calibration_->setClipBrightRegion(checked); });
+    connect(noiseReduction_, &QCheckBox::clicked, this,
+            [this](bool checked) { calibration_->setNoiseReduction(checked); });
+    connect(clipBrightRegion_, &QCheckBox::clicked, this,
+            [this](bool checked) { calibration_->setClipBrightRegion(checked); });
     connect(brightRegionCorrection_, &QCheckBox::clicked, this, &RamvelDlg::onBrightRegionCorrection);
     connect(verificationMode_, &QCheckBox::clicked, this, &RamvelDlg::onVerificationMode);
     connect(stepCount_, &QComboBox::activated, this, &RamvelDlg::onStepCountChange);
@@ -237,7 +248,8 @@ void RamvelDlg::onStepCountChange(int index)
 
 bool RamvelDlg::mayDiscardReadings()
 {
-    return !grid_->holdsReadings() || messages_.ask(this, windowTitle(), QStringLiteral("Discard the measured values?"));
+    return !grid_->holdsReadings()
+        || messages_.ask(this, windowTitle(), QStringLiteral("Discard the measured values?"));
 }
 
 void RamvelDlg::onReadingEdited()

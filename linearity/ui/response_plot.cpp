@@ -22,9 +22,12 @@ constexpr int kCodesPerStep = 32;
 QColor channelColour(Channel channel)
 {
     switch (channel) {
-    case Channel::Red: return QColor(255, 0, 0);
-    case Channel::Green: return QColor(0, 255, 0);
-    case Channel::Blue: return QColor(0, 0, 255);
+    case Channel::Red:
+        return QColor(255, 0, 0);
+    case Channel::Green:
+        return QColor(0, 255, 0);
+    case Channel::Blue:
+        return QColor(0, 0, 255);
     }
     return {};
 }
@@ -79,7 +82,8 @@ void ResponsePlot::drawFittedCurve(QPainter& painter, Channel channel) const
     // The code value of the bright step limits the curve when the bright region is clipped.
     std::optional<std::int32_t> clipCode;
     if (calibration_.options().clipBrightRegion)
-        clipCode = calibration_.measurements().workingTable().codeValue(Channel::Red).valueOr(calibration_.brightStep(), 0);
+        clipCode =
+            calibration_.measurements().workingTable().codeValue(Channel::Red).valueOr(calibration_.brightStep(), 0);
     const int w = width();
     const int h = height();
     QPainterPath curve;

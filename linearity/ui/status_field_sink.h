@@ -14,7 +14,10 @@ public:
     void clearStatus() override { field_.setStatus(QString(), field_.showsError()); }
 
 private:
-    static QString toQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+    static QString toQString(std::string_view text)
+    {
+        return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    }
 
     StatusField& field_;
 };

@@ -2,9 +2,7 @@
 
 #include <QPainter>
 
-VerticalCaption::VerticalCaption(const QString& text, QWidget* parent)
-    : QWidget(parent)
-    , text_(text)
+VerticalCaption::VerticalCaption(const QString& text, QWidget* parent) : QWidget(parent), text_(text)
 {
 }
 

@@ -31,8 +31,19 @@ struct WavelengthLabel {
     int dy;
 };
 constexpr std::array<WavelengthLabel, 13> kWavelengthLabels{{
-    {380, -16, -8}, {470, -16, 4}, {480, -16, 0}, {490, 15, 0}, {500, 15, 0}, {510, 16, 6}, {520, 0, -10},
-    {540, 14, -6}, {560, 14, -6}, {580, 14, -6}, {600, 14, -4}, {620, 14, -2}, {700, 16, 0},
+    {380, -16, -8},
+    {470, -16, 4},
+    {480, -16, 0},
+    {490, 15, 0},
+    {500, 15, 0},
+    {510, 16, 6},
+    {520, 0, -10},
+    {540, 14, -6},
+    {560, 14, -6},
+    {580, 14, -6},
+    {600, 14, -4},
+    {620, 14, -2},
+    {700, 16, 0},
 }};
 
 const QColor kGridColour(0xc8, 0xc8, 0xc8);
@@ -94,7 +105,8 @@ void paintGamut(QPainter& painter)
 // The pixel a chromaticity falls in, for lines drawn without antialiasing.
 QPoint chartPixel(double x, double y)
 {
-    return {static_cast<int>(kOriginColumn + std::trunc(x * kPixelsPerX)), static_cast<int>(kOriginRow - std::trunc(y * kPixelsPerY))};
+    return {static_cast<int>(kOriginColumn + std::trunc(x * kPixelsPerX)),
+            static_cast<int>(kOriginRow - std::trunc(y * kPixelsPerY))};
 }
 
 QString tenthLabel(int tenths)
@@ -121,14 +133,17 @@ void paintGridAndAxes(QPainter& painter)
     for (int tenths = 0; tenths <= 9; ++tenths) {
         const QPoint tick = chartPixel(0.0, tenths / 10.0);
         painter.drawLine(tick, tick - QPoint(4, 0));
-        painter.drawText(QRectF(tick.x() - 36, tick.y() - 7, 30, 14), Qt::AlignRight | Qt::AlignVCenter, tenthLabel(tenths));
+        painter.drawText(QRectF(tick.x() - 36, tick.y() - 7, 30, 14), Qt::AlignRight | Qt::AlignVCenter,
+                         tenthLabel(tenths));
     }
     QFont axisFont = painter.font();
     axisFont.setItalic(true);
     axisFont.setPixelSize(kLabelPixels + 3);
     painter.setFont(axisFont);
-    painter.drawText(QRectF(chartPoint(kMaxX / 2, 0.0) + QPointF(-10, 19), QSizeF(20, 16)), Qt::AlignCenter, QStringLiteral("x"));
-    painter.drawText(QRectF(chartPoint(0.0, kMaxY / 2) + QPointF(-38, -8), QSizeF(12, 16)), Qt::AlignCenter, QStringLiteral("y"));
+    painter.drawText(QRectF(chartPoint(kMaxX / 2, 0.0) + QPointF(-10, 19), QSizeF(20, 16)), Qt::AlignCenter,
+                     QStringLiteral("x"));
+    painter.drawText(QRectF(chartPoint(0.0, kMaxY / 2) + QPointF(-38, -8), QSizeF(12, 16)), Qt::AlignCenter,
+                     QStringLiteral("y"));
 }
 
 void paintLocus(QPainter& painter)
@@ -185,8 +200,10 @@ void paintHdtvTriangle(QPainter& painter)
     painter.setPen(QPen(kLocusColour, 1, Qt::DashLine));
     painter.drawLine(legend + QPointF(-18, 0), legend + QPointF(18, 0));
     painter.setPen(Qt::black);
-    painter.drawText(QRectF(legend.x() + 24, legend.y() - 8, 60, 16), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("HDTV"));
-    painter.drawText(QRectF(chartPoint(0.46, 0.81), chartPoint(kMaxX, 0.70)), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+    painter.drawText(QRectF(legend.x() + 24, legend.y() - 8, 60, 16), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("HDTV"));
+    painter.drawText(QRectF(chartPoint(0.46, 0.81), chartPoint(kMaxX, 0.70)),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                      QStringLiteral("Please check the plotted chromaticities of the measured primaries."));
 }
 

@@ -4,9 +4,7 @@
 
 #include <QPainter>
 
-ChromaticityChart::ChromaticityChart(QWidget* parent)
-    : QWidget(parent)
-    , plainChart_(chromaticityChartImage())
+ChromaticityChart::ChromaticityChart(QWidget* parent) : QWidget(parent), plainChart_(chromaticityChartImage())
 {
     setFixedSize(kChartFieldSize);
 }

@@ -1,6 +1,6 @@
 #include "config/registry_location.h"
-#include "uikit/data_file_chooser.h"
 #include "primary/ui/trisola_dialog.h"
+#include "uikit/data_file_chooser.h"
 #include "uikit/screenshot_hook.h"
 
 #include <QApplication>

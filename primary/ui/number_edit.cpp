@@ -16,9 +16,7 @@ constexpr QChar kDecimalPoint = u'.';
 
 } // namespace
 
-CNumberEdit::CNumberEdit(int textLimit, QWidget* parent)
-    : QLineEdit(parent)
-    , textLimit_(textLimit)
+CNumberEdit::CNumberEdit(int textLimit, QWidget* parent) : QLineEdit(parent), textLimit_(textLimit)
 {
     const QString separator = QLocale().decimalPoint();
     localeSeparator_ = separator.isEmpty() ? kDecimalPoint : separator.front();

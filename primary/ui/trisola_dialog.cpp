@@ -2,8 +2,8 @@
 
 #include "primary/ui/chart_image.h"
 #include "primary/ui/chromaticity_chart.h"
-#include "uikit/data_file_chooser.h"
 #include "primary/ui/number_edit.h"
+#include "uikit/data_file_chooser.h"
 #include "uikit/dialog_units.h"
 #include "uikit/program_icons.h"
 #include "uikit/status_field.h"
@@ -82,7 +82,8 @@ void TrisolaDialog::createControls()
     createDataFileButtons();
 
     placed(new QGroupBox(QStringLiteral("Display Type"), this), "displayTypeGroup", units, kMargin, 125, 238, 38);
-    rgbLed_ = placed(new QRadioButton(QStringLiteral("Velvane Orlam or RGB LED"), this), "rgbLed", units, 15, 137, 150, 10);
+    rgbLed_ =
+        placed(new QRadioButton(QStringLiteral("Velvane Orlam or RGB LED"), this), "rgbLed", units, 15, 137, 150, 10);
     nonRgbLed_ = placed(new QRadioButton(QStringLiteral("Non-RGB LED"), this), "nonRgbLed", units, 15, 149, 150, 10);
     widenToFitLabel(*rgbLed_);
     widenToFitLabel(*nonRgbLed_);
@@ -112,8 +113,10 @@ void TrisolaDialog::createControls()
 void TrisolaDialog::createPrimaryGroup(Channel channel, int left)
 {
     const DialogUnits units(font());
-    placed(new QGroupBox(QString::fromLatin1(channelName(channel).data(), static_cast<int>(channelName(channel).size())), this),
-           controlName(channel, "Group").constData(), units, left, kPrimaryGroupTop, kPrimaryGroupWidth, kPrimaryGroupHeight);
+    placed(new QGroupBox(
+               QString::fromLatin1(channelName(channel).data(), static_cast<int>(channelName(channel).size())), this),
+           controlName(channel, "Group").constData(), units, left, kPrimaryGroupTop, kPrimaryGroupWidth,
+           kPrimaryGroupHeight);
 
     PrimaryFields& fields = fields_[channelIndex(channel)];
     const struct {
@@ -126,15 +129,15 @@ void TrisolaDialog::createPrimaryGroup(Channel channel, int left)
                 {"Y", "Luminance", kLuminanceLimit, &fields.luminance}};
     int top = kPrimaryGroupTop + 12;
     for (const auto& row : rows) {
-        placed(new QLabel(QString::fromLatin1(row.label), this), controlName(channel, row.name).append("Label").constData(),
-               units, left + 5, top + 2, 7, 8);
+        placed(new QLabel(QString::fromLatin1(row.label), this),
+               controlName(channel, row.name).append("Label").constData(), units, left + 5, top + 2, 7, 8);
         *row.field = placed(new CNumberEdit(row.limit, this), controlName(channel, row.name).constData(), units,
                             left + kFieldLeft, top, kFieldWidth, 12);
         connect(*row.field, &QLineEdit::textEdited, this, &TrisolaDialog::fieldsEdited);
         top += 15;
     }
-    auto* clear = placed(new QPushButton(QStringLiteral("Clear"), this), controlName(channel, "Clear").constData(), units,
-                         left + kFieldLeft, top + 1, kFieldWidth, 14);
+    auto* clear = placed(new QPushButton(QStringLiteral("Clear"), this), controlName(channel, "Clear").constData(),
+                         units, left + kFieldLeft, top + 1, kFieldWidth, 14);
     connect(clear, &QPushButton::clicked, this, [this, channel] { clearPrimary(channel); });
 }
 
@@ -178,15 +181,16 @@ void TrisolaDialog::placeChart()
     chart_->setObjectName(QStringLiteral("chart"));
     chart_->move(left + kChartFrameLine, top + kChartFrameLine);
 
-    const QSize dialogSize(left + frameSize.width() + units.toPixelsX(kMargin),
-                           std::max(units.toPixelsY(kLeftColumnHeight), top + frameSize.height() + units.toPixelsY(kMargin)));
+    const QSize dialogSize(
+        left + frameSize.width() + units.toPixelsX(kMargin),
+        std::max(units.toPixelsY(kLeftColumnHeight), top + frameSize.height() + units.toPixelsY(kMargin)));
     setFixedSize(dialogSize);
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("logo"));
     logo->setPixmap(productLogo(kLogoPixels));
-    logo->setGeometry(dialogSize.width() - units.toPixelsX(kMargin) - kLogoPixels, units.toPixelsY(kMargin), kLogoPixels,
-                      kLogoPixels);
+    logo->setGeometry(dialogSize.width() - units.toPixelsX(kMargin) - kLogoPixels, units.toPixelsY(kMargin),
+                      kLogoPixels, kLogoPixels);
 }
 
 void TrisolaDialog::initialise()

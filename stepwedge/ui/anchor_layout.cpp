@@ -18,14 +18,17 @@ std::pair<int, int> anchoredSpan(int nearEdge, int farEdge, bool nearAnchored, b
 
 EdgeRect anchoredRect(const EdgeRect& captured, int anchorSet, int dW, int dH)
 {
-    const auto [left, right] = anchoredSpan(captured.left, captured.right, anchorSet & anchors::Left, anchorSet & anchors::Right, dW);
-    const auto [top, bottom] = anchoredSpan(captured.top, captured.bottom, anchorSet & anchors::Top, anchorSet & anchors::Bottom, dH);
+    const auto [left, right] =
+        anchoredSpan(captured.left, captured.right, anchorSet & anchors::Left, anchorSet & anchors::Right, dW);
+    const auto [top, bottom] =
+        anchoredSpan(captured.top, captured.bottom, anchorSet & anchors::Top, anchorSet & anchors::Bottom, dH);
     return {left, top, right, bottom};
 }
 
 void AnchorLayout::anchor(QWidget* control, int anchorSet)
 {
-    const auto known = std::find_if(entries_.begin(), entries_.end(), [control](const Entry& e) { return e.control == control; });
+    const auto known =
+        std::find_if(entries_.begin(), entries_.end(), [control](const Entry& e) { return e.control == control; });
     if (known != entries_.end()) {
         known->anchorSet = anchorSet;
         known->rect = EdgeRect{};

@@ -55,7 +55,8 @@ void PatchoraDlg::createControls()
     resize(units.toPixels(QSize(kDesignedWidth, kDesignedHeight)));
 
     // Group boxes first, so the controls drawn inside them stay above them.
-    colourGroup_ = placed(new QGroupBox(QStringLiteral("Color Selection"), this), "colourGroup", units, 7, 325, 197, 37);
+    colourGroup_ =
+        placed(new QGroupBox(QStringLiteral("Color Selection"), this), "colourGroup", units, 7, 325, 197, 37);
     sizeGroup_ = placed(new QGroupBox(QStringLiteral("Target Size"), this), "sizeGroup", units, 209, 325, 62, 37);
     navigationGroup_ = placed(new QGroupBox(this), "navigationGroup", units, 277, 325, 417, 37);
 
@@ -90,10 +91,22 @@ void PatchoraDlg::createControls()
     connect(blue_, &QRadioButton::clicked, this, [this] { selectColour(ColourSelection::Blue); });
     connect(grayscale_, &QRadioButton::clicked, this, [this] { selectColour(ColourSelection::Grayscale); });
     connect(fullScreen_, &QCheckBox::clicked, this, &PatchoraDlg::setTargetSize);
-    connect(start_, &QPushButton::clicked, this, [this] { navigator_.goStart(); showCurrentStepAndEntry(); });
-    connect(previous_, &QPushButton::clicked, this, [this] { navigator_.goPrevious(); showCurrentStepAndEntry(); });
-    connect(next_, &QPushButton::clicked, this, [this] { navigator_.goNext(); showCurrentStepAndEntry(); });
-    connect(end_, &QPushButton::clicked, this, [this] { navigator_.goEnd(); showCurrentStepAndEntry(); });
+    connect(start_, &QPushButton::clicked, this, [this] {
+        navigator_.goStart();
+        showCurrentStepAndEntry();
+    });
+    connect(previous_, &QPushButton::clicked, this, [this] {
+        navigator_.goPrevious();
+        showCurrentStepAndEntry();
+    });
+    connect(next_, &QPushButton::clicked, this, [this] {
+        navigator_.goNext();
+        showCurrentStepAndEntry();
+    });
+    connect(end_, &QPushButton::clicked, this, [this] {
+        navigator_.goEnd();
+        showCurrentStepAndEntry();
+    });
     connect(goTo_, &QPushButton::clicked, this, &PatchoraDlg::goTo);
     connect(exit_, &QPushButton::clicked, this, &PatchoraDlg::close);
 }
@@ -122,9 +135,11 @@ void PatchoraDlg::initialise()
 void PatchoraDlg::registerAnchors()
 {
     anchorLayout_.anchor(targetArea_, anchors::All);
-    for (QWidget* control : std::initializer_list<QWidget*>{exit_, goTo_, stepField_, end_, next_, previous_, start_, navigationGroup_})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{exit_, goTo_, stepField_, end_, next_, previous_, start_, navigationGroup_})
         anchorLayout_.anchor(control, anchors::Right | anchors::Bottom);
-    for (QWidget* control : std::initializer_list<QWidget*>{fullScreen_, sizeGroup_, grayscale_, blue_, green_, red_, colourGroup_})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{fullScreen_, sizeGroup_, grayscale_, blue_, green_, red_, colourGroup_})
         anchorLayout_.anchor(control, anchors::Left | anchors::Bottom);
 }
 
@@ -144,7 +159,8 @@ void PatchoraDlg::keepNavigationClearOfGroups()
     if (navigationGroup_->x() >= sizeGroup_->geometry().right() + 1 + gap)
         return;
     const int rise = navigationGroup_->height() + gap;
-    for (QWidget* control : std::initializer_list<QWidget*>{navigationGroup_, start_, previous_, next_, end_, stepField_, goTo_, exit_})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{navigationGroup_, start_, previous_, next_, end_, stepField_, goTo_, exit_})
         control->move(control->x(), control->y() - rise);
     QRect area = targetArea_->geometry();
     area.setHeight(std::max(0, area.height() - rise));

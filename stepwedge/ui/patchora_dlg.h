@@ -55,8 +55,8 @@ private:
 
     void selectColour(ColourSelection selection);
     void setTargetSize(bool fullScreen);
-    void showCurrentStep();          // paints; the field keeps what it holds
-    void showCurrentStepAndEntry();  // paints and writes the step into the field
+    void showCurrentStep(); // paints; the field keeps what it holds
+    void showCurrentStepAndEntry(); // paints and writes the step into the field
     void goTo();
 
     std::unique_ptr<RegistryStore> store_;

@@ -7,8 +7,7 @@ QColor colourOfWord(std::uint32_t colourWord)
     return QColor(colourWord & 0xFF, (colourWord >> 8) & 0xFF, (colourWord >> 16) & 0xFF);
 }
 
-TargetArea::TargetArea(QWidget* parent)
-    : QFrame(parent)
+TargetArea::TargetArea(QWidget* parent) : QFrame(parent)
 {
     // The patch covers every pixel once painted; no frame, so nothing borders it.
     setFrameShape(QFrame::NoFrame);
@@ -30,5 +29,6 @@ void TargetArea::paintEvent(QPaintEvent* event)
     if (size_ == TargetSize::Centred)
         painter.fillRect(rect(), Qt::black);
     const PatchRect patch = patchRect(width(), height(), size_);
-    painter.fillRect(QRect(patch.left, patch.top, patch.right - patch.left, patch.bottom - patch.top), colourOfWord(*colourWord_));
+    painter.fillRect(QRect(patch.left, patch.top, patch.right - patch.left, patch.bottom - patch.top),
+                     colourOfWord(*colourWord_));
 }

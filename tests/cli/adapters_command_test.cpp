@@ -19,8 +19,9 @@ TEST(AdaptersCommand, ListsEveryAdapterAndProbesEachWithoutWritingTheFlash)
 
     std::ostringstream listed;
     EXPECT_EQ(reportFtdiAdapters(library, false, listed), 2);
-    EXPECT_EQ(listed.str(), "channel family, FT232H channel A: \"Single RS232-HS FT01\", bus 1, port 1, serial FT01\n"
-                            "plain family, FT2232C/D channel A: \"Dual RS232\", bus 1, port 2, serial (none)\n");
+    EXPECT_EQ(listed.str(),
+              "channel family, FT232H channel A: \"Single RS232-HS FT01\", bus 1, port 1, serial FT01\n"
+              "plain family, FT2232C/D channel A: \"Dual RS232\", bus 1, port 2, serial (none)\n");
 
     std::ostringstream probed;
     EXPECT_EQ(reportFtdiAdapters(library, true, probed), 1);

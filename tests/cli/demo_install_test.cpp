@@ -76,8 +76,8 @@ TEST_F(DemoInstallation, BothTableSetsAndTheDefaultsMakeAnImage)
         ASSERT_TRUE(settings.readTableFileName(type, set, "6", table));
         const std::string text = readFile(table);
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), size * size * size);
-        const CommandArguments args{"--table-set", type + "\\" + set, "--3d-tables", "--calibration-values",
-                                    "-o", (dir / set).string()};
+        const CommandArguments args{"--table-set", type + "\\" + set,   "--3d-tables", "--calibration-values",
+                                    "-o",          (dir / set).string()};
         EXPECT_EQ(runImageCommand(args, out, err), kExitSuccess) << err.str();
     }
 }

@@ -62,8 +62,9 @@ TEST_F(DownloadCommand, FailuresEndWithTheirMessageAndLeaveTheFlashAlone)
 
     ::setenv("CHROMIX_SPI_ADAPTER", "none", 1);
     EXPECT_EQ(run(kCalibrationValues), kExitFailure);
-    EXPECT_EQ(err.str(), "No device connection\nThe adapter setting \"none\" names no adapter: use ftdi, ftdi:SERIAL (either "
-                         "may end in @KHZ) or sim:IMAGE.\n");
+    EXPECT_EQ(err.str(),
+              "No device connection\nThe adapter setting \"none\" names no adapter: use ftdi, ftdi:SERIAL (either "
+              "may end in @KHZ) or sim:IMAGE.\n");
 
     EXPECT_EQ(run({"--calibration-values", "--pause-ms", "-5"}), kExitUsage);
     EXPECT_NE(err.str().find("--pause-ms takes a number of milliseconds"), std::string::npos);
@@ -78,7 +79,8 @@ TEST_F(DownloadCommand, UnusableFlashImagesFailTheDeviceCheckSayingWhy)
     const fs::path shortImage = work / "short.bin";
     writeFile(shortImage, "short");
     const std::pair<fs::path, std::string> cases[] = {
-        {work / "no folder" / "flash.bin", "The folder of the flash image " + (work / "no folder" / "flash.bin").string() + " does not exist"},
+        {work / "no folder" / "flash.bin",
+         "The folder of the flash image " + (work / "no folder" / "flash.bin").string() + " does not exist"},
         {shortImage, "The flash image " + shortImage.string() + " holds 5 bytes, not 8388608"},
         {"/dev/zero", "Unable to read the flash image /dev/zero: not a regular file but a character device"}};
     for (const auto& [image, reason] : cases) {
@@ -95,8 +97,9 @@ TEST_F(DownloadCommand, UnusableFlashImagesFailTheDeviceCheckSayingWhy)
         ASSERT_TRUE(otherDownload.locked());
         EXPECT_EQ(run(kCalibrationValues), kExitFailure);
     }
-    EXPECT_EQ(err.str(), "No device connection\nThe flash image " + image.string() + " cannot be used: "
-                             + image.string() + ".lock: in use by another program\n");
+    EXPECT_EQ(err.str(),
+              "No device connection\nThe flash image " + image.string() + " cannot be used: " + image.string()
+                  + ".lock: in use by another program\n");
     EXPECT_TRUE(readFile(image) == before);
 }
 

@@ -22,13 +22,12 @@ struct ProcessRun {
 };
 
 // `chromix ARGUMENTS` with the emulated chips of `devices` on the bus.
-ProcessRun chromix(const TempDir& bus, const std::string& devices, const std::string& adapter, const std::string& arguments,
-            const std::string& extraEnvironment = {})
+ProcessRun chromix(const TempDir& bus, const std::string& devices, const std::string& adapter,
+                   const std::string& arguments, const std::string& extraEnvironment = {})
 {
     const std::string command = "env LD_PRELOAD=" FAKE_LIBFTDI " FAKE_FTDI_DEVICES=" + devices
-                              + " FAKE_FTDI_DIR=" + bus.path().string() + " CHROMIX_SPI_ADAPTER=" + adapter + " "
-                              + extraEnvironment + " " CHROMIX_PROGRAM " " + arguments + " >" + (bus / "out").string()
-                              + " 2>" + (bus / "err").string();
+        + " FAKE_FTDI_DIR=" + bus.path().string() + " CHROMIX_SPI_ADAPTER=" + adapter + " " + extraEnvironment
+        + " " CHROMIX_PROGRAM " " + arguments + " >" + (bus / "out").string() + " 2>" + (bus / "err").string();
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(bus / "out"), readFile(bus / "err")};
 }
@@ -39,8 +38,8 @@ TEST(FtdiDownloadProcess, EveryChipTakesTheDownloadByteExactAndReloads)
     TempDir work;
     std::ostringstream out;
     std::ostringstream err;
-    ASSERT_EQ(runImageCommand({"--table-set", "Velvane Orlam LED Projector\\Cinema", "--3d-tables", "--calibration-values",
-                               "-o", (work / "expected.bin").string()},
+    ASSERT_EQ(runImageCommand({"--table-set", "Velvane Orlam LED Projector\\Cinema", "--3d-tables",
+                               "--calibration-values", "-o", (work / "expected.bin").string()},
                               out, err),
               kExitSuccess)
         << err.str();
@@ -65,7 +64,8 @@ TEST(FtdiDownloadProcess, WithoutPermissionItIsNoDeviceConnectionAndHowToGrantAc
     TempDir bus;
     const ProcessRun run = chromix(bus, "FT2232H:FT01", "ftdi", "download " + kSelection, "FAKE_FTDI_DENY=1");
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.starts_with("No device connection\nNo permission to use the USB adapter: install the udev rule"))
+    EXPECT_TRUE(
+        run.err.starts_with("No device connection\nNo permission to use the USB adapter: install the udev rule"))
         << run.err;
     EXPECT_EQ(readFile(bus / "reloads-1.txt"), "0\n");
 }

@@ -43,7 +43,8 @@ TEST_F(StoreCommand, ShowPrintsTheRecordAndTheLoadResult)
     // An unreadable store is reported with its reason, and never overwritten.
     writeFile(dir / "registry.reg", "garbage\r\n");
     EXPECT_EQ(run({"show"}), kExitFailure);
-    EXPECT_EQ(err.str().rfind("chromix store: the settings cannot be read\n" + (dir / "registry.reg").string() + ": ", 0), 0u)
+    EXPECT_EQ(
+        err.str().rfind("chromix store: the settings cannot be read\n" + (dir / "registry.reg").string() + ": ", 0), 0u)
         << err.str();
     EXPECT_EQ(run({"set", "Matrix", "Current", "x"}), kExitFailure);
     EXPECT_EQ(readFile(dir / "registry.reg"), "garbage\r\n");
@@ -75,8 +76,9 @@ TEST_F(StoreCommand, FailedWritesSayWhy)
     const std::string store = (dir / "registry.reg").string();
     std::filesystem::create_directory(store + ".lock");
     EXPECT_EQ(run({"set", "Matrix", "Current", "x"}), kExitFailure);
-    EXPECT_EQ(err.str(), "chromix store: cannot write \"Current\" in key \"Matrix\"\n" + store + ": the lock cannot be taken ("
-                             + store + ".lock: Is a directory)\n");
+    EXPECT_EQ(err.str(),
+              "chromix store: cannot write \"Current\" in key \"Matrix\"\n" + store + ": the lock cannot be taken ("
+                  + store + ".lock: Is a directory)\n");
     std::filesystem::remove(store + ".lock");
 
     // A full disk, as far as this process may write.
@@ -85,7 +87,8 @@ TEST_F(StoreCommand, FailedWritesSayWhy)
         return run({"set", "Matrix", "Current", "x"});
     }();
     EXPECT_EQ(status, kExitFailure);
-    EXPECT_NE(err.str().find("\n" + store + ": the file cannot be replaced (File too large)\n"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("\n" + store + ": the file cannot be replaced (File too large)\n"), std::string::npos)
+        << err.str();
     EXPECT_EQ(run({"get", "Matrix", "Current"}), kExitFailure);
 }
 

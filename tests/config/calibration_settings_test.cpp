@@ -20,8 +20,13 @@ StoreFileText requiredKeys()
     store.key("").value("install directory", "/opt/chromix");
     store.key("First1D\\Default").value("Red", "/f/r.txt").value("Green", "/f/g.txt").value("Blue", "/f/b.txt");
     store.key("Second1D\\Default").value("Red", "/d/r.txt").value("Green", "/d/g.txt").value("Blue", "/d/b.txt");
-    store.key("Second1D\\Current").value("Red", "/c/r.txt").value("Green", "/c/g.txt").value("Blue", "/c/b.txt")
-        .value("ValidRed", "true").value("ValidGreen", "FALSE").value("ValidBlue", "yes");
+    store.key("Second1D\\Current")
+        .value("Red", "/c/r.txt")
+        .value("Green", "/c/g.txt")
+        .value("Blue", "/c/b.txt")
+        .value("ValidRed", "true")
+        .value("ValidGreen", "FALSE")
+        .value("ValidBlue", "yes");
     store.key("StepWedge").line(kMultiStringSteps);
     return store;
 }
@@ -30,13 +35,20 @@ StoreFileText requiredKeys()
 StoreFileText completeStore()
 {
     StoreFileText store = requiredKeys();
-    store.key("Matrix").value("Current", "/opt/chromix/cal/matrix.txt").value("Current Valid", "true")
+    store.key("Matrix")
+        .value("Current", "/opt/chromix/cal/matrix.txt")
+        .value("Current Valid", "true")
         .value("Default", "/opt/chromix/cal/default_matrix.txt");
-    store.key("ColorTable\\Display Type").value("Velvane Orlam LED Projector", "Orlam").value("description", "All types");
+    store.key("ColorTable\\Display Type")
+        .value("Velvane Orlam LED Projector", "Orlam")
+        .value("description", "All types");
     store.key("ColorTable\\Display Type\\Aster").value("description", "An LCD");
     store.key("ColorTable\\Display Type\\Orlam").value("description", "The projector");
-    store.key("ColorTable\\Display Type\\Orlam\\Cinema").value("1", "/t/c1.txt").value("2_OSD_NATIVE", "/t/n2.bin")
-        .value("7_OSD_D65", "/t/d7.bin").value("description", "Cinema tables");
+    store.key("ColorTable\\Display Type\\Orlam\\Cinema")
+        .value("1", "/t/c1.txt")
+        .value("2_OSD_NATIVE", "/t/n2.bin")
+        .value("7_OSD_D65", "/t/d7.bin")
+        .value("description", "Cinema tables");
     return store;
 }
 
@@ -99,8 +111,10 @@ TEST_F(SettingsTest, ValueOf260BytesIsReadAndLongerCountsAsMissing)
 {
     std::string text = completeStore().text();
     // 259 characters and the zero make 260 bytes; 260 characters make 261.
-    text = replaced(text, "\"install directory\"=\"/opt/chromix\"", "\"install directory\"=\"" + std::string(259, 'a') + "\"");
-    text = replaced(text, "\"Default\"=\"/opt/chromix/cal/default_matrix.txt\"", "\"Default\"=\"" + std::string(260, 'b') + "\"");
+    text = replaced(text, "\"install directory\"=\"/opt/chromix\"",
+                    "\"install directory\"=\"" + std::string(259, 'a') + "\"");
+    text = replaced(text, "\"Default\"=\"/opt/chromix/cal/default_matrix.txt\"",
+                    "\"Default\"=\"" + std::string(260, 'b') + "\"");
     EXPECT_FALSE(load(text));
     EXPECT_EQ(settings->installDirectory, std::string(259, 'a'));
     EXPECT_TRUE(settings->matrixDefault.empty());
@@ -177,7 +191,14 @@ TEST_F(SettingsTest, CatalogueReaders)
     EXPECT_TRUE(settings->readTableDescription("Orlam", "Cinema", out));
     EXPECT_TRUE(settings->readDisplayTypeDescription("Aster", out));
     EXPECT_TRUE(settings->readCatalogueDescription(out));
-    EXPECT_EQ(out, "x" "/t/c1.txt" "/t/n2.bin" "/t/d7.bin" "Cinema tables" "An LCD" "All types");
+    EXPECT_EQ(out,
+              "x"
+              "/t/c1.txt"
+              "/t/n2.bin"
+              "/t/d7.bin"
+              "Cinema tables"
+              "An LCD"
+              "All types");
 
     // A missing value in a key that opens fails; a key that does not open succeeds untouched.
     out = "same";
@@ -226,7 +247,8 @@ TEST_F(SettingsTest, EmptyCatalogueGivesNoTree)
 {
     // Drop every display type below the catalogue key.
     std::string text = completeStore().text();
-    text.erase(text.find("\r\n[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\ColorTable\\Display Type\\"));
+    text.erase(text.find(
+        "\r\n[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\ColorTable\\Display Type\\"));
     ASSERT_TRUE(load(text + "\r\n", true));
     EXPECT_EQ(settings->displayTypeTree.configuredDisplayType, "Orlam");
     EXPECT_TRUE(settings->displayTypeTree.roots.empty());

@@ -34,9 +34,11 @@ TEST_F(KeyFile, RoundTripKeepsSectionsInWriteOrderWithCrLf)
     EXPECT_EQ(readFile(file),
               "[DATA]\r\n"
               "MEASURED_DATA_1=  0.1520,   0.3000,   0.0500\r\n"
-              "MEASURED_DATA_2=" + longValue + "\r\n"
-              "[PARAMETERS]\r\n"
-              "VERSION=1.00\r\n");
+              "MEASURED_DATA_2="
+                  + longValue
+                  + "\r\n"
+                    "[PARAMETERS]\r\n"
+                    "VERSION=1.00\r\n");
 
     ASSERT_TRUE(keyfile::readValue(file, "DATA", "MEASURED_DATA_1", value));
     EXPECT_EQ(value, "0.1520,   0.3000,   0.0500");
@@ -49,24 +51,24 @@ TEST_F(KeyFile, RoundTripKeepsSectionsInWriteOrderWithCrLf)
 
 TEST(KeyFileText, WritingKeepsEveryOtherLineInPlace)
 {
-    const std::string original =
-        "; written by hand\r\n"
-        "loose line before any section\r\n"
-        "[DATA]\r\n"
-        "MEASURED_DATA_1=1\r\n"
-        "note without equals sign\r\n"
-        "MEASURED_DATA_2=2\r\n"
-        "\r\n"
-        "\r\n"
-        "[Other]\r\n"
-        "; comment\r\n"
-        "Key=keep\r\n";
+    const std::string original = "; written by hand\r\n"
+                                 "loose line before any section\r\n"
+                                 "[DATA]\r\n"
+                                 "MEASURED_DATA_1=1\r\n"
+                                 "note without equals sign\r\n"
+                                 "MEASURED_DATA_2=2\r\n"
+                                 "\r\n"
+                                 "\r\n"
+                                 "[Other]\r\n"
+                                 "; comment\r\n"
+                                 "Key=keep\r\n";
     const auto originalWith = [&](const std::string& line, const std::string& replacement) {
         std::string text = original;
         return text.replace(text.find(line), line.size(), replacement);
     };
 
-    EXPECT_EQ(withValue(original, "data", "measured_data_1", "9"), originalWith("MEASURED_DATA_1=1", "MEASURED_DATA_1=9"));
+    EXPECT_EQ(withValue(original, "data", "measured_data_1", "9"),
+              originalWith("MEASURED_DATA_1=1", "MEASURED_DATA_1=9"));
     // A new key goes after the section's last non-blank line, not to the end of the file.
     EXPECT_EQ(withValue(original, "DATA", "MEASURED_DATA_3", "3"),
               originalWith("MEASURED_DATA_2=2\r\n", "MEASURED_DATA_2=2\r\nMEASURED_DATA_3=3\r\n"));
@@ -88,26 +90,26 @@ TEST_F(KeyFile, FileOfAnotherKindKeepsItsContentAndPermissions)
 
 TEST(KeyFileText, ReadsNamesWithoutRegardToCaseOrBlanks)
 {
-    const std::string content =
-        "\xEF\xBB\xBF"
-        "Orphan=before any section\n"
-        "[ Data ]\n"
-        "  Red Value  = \t 0.64, 0.33 \t\n"
-        ";Green=commented out\n"
-        "Green\n"
-        "Blue=a=b\n"
-        "Blue=second\n"
-        "Empty=   \n"
-        "[data]\n"
-        "Green=in the second section of the same name\n"
-        "[PARAMETERS]\r\n"
-        "VERSION=1.00\r\n";
+    const std::string content = "\xEF\xBB\xBF"
+                                "Orphan=before any section\n"
+                                "[ Data ]\n"
+                                "  Red Value  = \t 0.64, 0.33 \t\n"
+                                ";Green=commented out\n"
+                                "Green\n"
+                                "Blue=a=b\n"
+                                "Blue=second\n"
+                                "Empty=   \n"
+                                "[data]\n"
+                                "Green=in the second section of the same name\n"
+                                "[PARAMETERS]\r\n"
+                                "VERSION=1.00\r\n";
 
     EXPECT_EQ(findValue(content, "DATA", "red value"), "0.64, 0.33");
     EXPECT_EQ(findValue(content, "data", "BLUE"), "a=b") << "the first key of a name wins, split at the first \"=\"";
     EXPECT_EQ(findValue(content, "Parameters", "Version"), "1.00");
     EXPECT_EQ(findValue(content, "DATA", "Empty"), std::nullopt) << "an empty value counts as missing";
-    EXPECT_EQ(findValue(content, "DATA", "Green"), std::nullopt) << "comments, bare lines and later sections hold no keys";
+    EXPECT_EQ(findValue(content, "DATA", "Green"), std::nullopt)
+        << "comments, bare lines and later sections hold no keys";
     EXPECT_EQ(findValue(content, "", "Orphan"), std::nullopt);
     EXPECT_EQ(findValue(content, "Missing", "VERSION"), std::nullopt);
 }

@@ -30,13 +30,10 @@ const std::pair<double, const char*> kGeneralCases[] = {
 
 // Value, width, precision, text.
 const std::tuple<double, int, int, const char*> kFixedCases[] = {
-    {0.152, 8, 4, "  0.1520"},
-    {12345.6789, 8, 4, "12345.6789"}, // wider than the field: never cut
-    {0.125, 1, 2, "0.12"},            // exact binary halves: to even
-    {0.375, 1, 2, "0.38"},
-    {2.675, 1, 2, "2.67"},            // the double lies just below 2.675
-    {1.0 / 3.0, 0, 6, "0.333333"},
-    {-0.00004, 8, 4, " -0.0000"},
+    {0.152, 8, 4, "  0.1520"},     {12345.6789, 8, 4, "12345.6789"}, // wider than the field: never cut
+    {0.125, 1, 2, "0.12"}, // exact binary halves: to even
+    {0.375, 1, 2, "0.38"},         {2.675, 1, 2, "2.67"}, // the double lies just below 2.675
+    {1.0 / 3.0, 0, 6, "0.333333"}, {-0.00004, 8, 4, " -0.0000"},
 };
 
 // Text, value, characters consumed.
@@ -44,8 +41,8 @@ const std::tuple<const char*, double, std::size_t> kParseCases[] = {
     {" +1.5e3xyz", 1500.0, 7},
     {".5", 0.5, 2},
     {"5.", 5.0, 2},
-    {"1e+", 1.0, 1},   // an exponent without digits is not part of the number
-    {"1,5", 1.0, 1},   // a comma is never a decimal separator
+    {"1e+", 1.0, 1}, // an exponent without digits is not part of the number
+    {"1,5", 1.0, 1}, // a comma is never a decimal separator
     {"\t\n\v\f\r 42", 42.0, 8},
     {"-1e400", -kInf, 6},
     {"1e-400", 0.0, 6},
@@ -67,7 +64,8 @@ TEST(NumberText, FormatsAndParsesUnderAGermanLocale)
     for (const auto& [value, text] : kGeneralCases)
         EXPECT_EQ(formatGeneral(value), text) << "value " << value;
     for (const auto& [value, width, precision, text] : kFixedCases)
-        EXPECT_EQ(formatFixed(value, width, precision), text) << "value " << value << " width " << width << " precision " << precision;
+        EXPECT_EQ(formatFixed(value, width, precision), text)
+            << "value " << value << " width " << width << " precision " << precision;
 
     for (const auto& [text, expected, expectedConsumed] : kParseCases) {
         SCOPED_TRACE(std::string("text \"") + text + "\"");
@@ -144,9 +142,15 @@ TEST(NumberText, IntegerTextsAsAtoiReadsThemWithoutOverflow)
     constexpr long long kMax = std::numeric_limits<long long>::max();
     constexpr long long kMin = std::numeric_limits<long long>::min();
     const std::pair<const char*, long long> cases[] = {
-        {"  -12abc", -12}, {"+7", 7}, {"3.9", 3}, {"- 5", 0}, {"", 0},
-        {"9223372036854775807", kMax}, {"9223372036854775808", kMax},
-        {"-9223372036854775808", kMin}, {"-99999999999999999999999", kMin},
+        {"  -12abc", -12},
+        {"+7", 7},
+        {"3.9", 3},
+        {"- 5", 0},
+        {"", 0},
+        {"9223372036854775807", kMax},
+        {"9223372036854775808", kMax},
+        {"-9223372036854775808", kMin},
+        {"-99999999999999999999999", kMin},
     };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(parseLeadingInteger(text), value) << "text \"" << text << "\"";

@@ -94,7 +94,8 @@ TEST_F(RegistryFileStoreWrite, MissingFileOpensNoKeyButCreateKeyMakesIt)
     ASSERT_TRUE(current) << nested.lastError();
     EXPECT_EQ(current->path(), "Second1D\\Current");
     ASSERT_TRUE(current->setString("ValidRed", "false"));
-    EXPECT_EQ(readFile(nested.file()), StoreFileText().key("Second1D\\Current").value("ValidRed", "false").text() + "\r\n");
+    EXPECT_EQ(readFile(nested.file()),
+              StoreFileText().key("Second1D\\Current").value("ValidRed", "false").text() + "\r\n");
 }
 
 // The link stays a link; a dangling one gets its target created. A FIFO or a device in
@@ -115,9 +116,11 @@ TEST_F(RegistryFileStoreWrite, LinksAreFollowedAndFilesThatAreNoFilesRefused)
     for (const std::filesystem::path& path : {fifo, std::filesystem::path("/dev/full")}) {
         RegistryFileStore odd(path);
         EXPECT_FALSE(odd.openKey(""));
-        EXPECT_EQ(odd.lastError(), path.string() + ": not a regular file but " + (path == fifo ? "a FIFO" : "a character device"));
+        EXPECT_EQ(odd.lastError(),
+                  path.string() + ": not a regular file but " + (path == fifo ? "a FIFO" : "a character device"));
         EXPECT_FALSE(odd.createKey("Matrix"));
-        EXPECT_EQ(odd.lastError(), path.string() + ": not a regular file but " + (path == fifo ? "a FIFO" : "a character device"));
+        EXPECT_EQ(odd.lastError(),
+                  path.string() + ": not a regular file but " + (path == fifo ? "a FIFO" : "a character device"));
         EXPECT_FALSE(std::filesystem::exists(path.string() + ".lock"));
     }
 }
@@ -148,8 +151,7 @@ protected:
 };
 
 // Runs `work` in a child process and returns its pid; the child ends with _exit.
-template <typename Work>
-pid_t startChild(Work work)
+template <typename Work> pid_t startChild(Work work)
 {
     const pid_t pid = ::fork();
     if (pid == 0)
@@ -190,7 +192,8 @@ TEST_F(RegistryFileStoreProcesses, ConcurrentWritersLoseNothing)
     int found = 0;
     for (int process = 0; process < kProcesses; ++process) {
         for (int i = 0; i < kValuesEach; ++i)
-            found += document->valueBytes(kBase + "\\Values", "v" + name(process, i)) == "data " + name(process, i) + '\0';
+            found +=
+                document->valueBytes(kBase + "\\Values", "v" + name(process, i)) == "data " + name(process, i) + '\0';
     }
     EXPECT_EQ(found, kProcesses * kValuesEach);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
@@ -208,7 +211,9 @@ TEST_F(RegistryFileStoreProcesses, KilledWriterNeverLeavesATornFileOrAStaleLock)
             // Padding makes each write large enough to be caught half-way, were it not atomic;
             // the counter lies before the step list, so a cut file loses the steps.
             long i = 0;
-            while (key && key->setString("Counter", std::to_string(i) + std::string(static_cast<std::size_t>(i % 500), '.')))
+            while (
+                key
+                && key->setString("Counter", std::to_string(i) + std::string(static_cast<std::size_t>(i % 500), '.')))
                 ++i;
             return false;
         });

@@ -50,7 +50,11 @@ TEST(RegistryFileValues, ReportBytesAsTheRegistryDoes)
     EXPECT_EQ(file.valueBytes(kKey, "install directory"), "C:\\Program Files\\Chromix \"2\"\0"s);
     EXPECT_EQ(file.valueBytes(kKey, "empty"), "\0"s);
     EXPECT_EQ(file.valueBytes(kKey, ""), "default\0"s);
-    EXPECT_EQ(file.valueBytes(kKey, "steps"), "0\0" "16\0" "32\0" "\0"s);
+    EXPECT_EQ(file.valueBytes(kKey, "steps"),
+              "0\0"
+              "16\0"
+              "32\0"
+              "\0"s);
     EXPECT_EQ(file.valueBytes(kKey, "expand"), "%A%\0"s);
     EXPECT_EQ(file.valueBytes(kKey, "noZero"), "AB");
     EXPECT_EQ(file.valueBytes(kKey, "count"), "\x40\xE2\x01\x00"s); // 123456 = 0x0001E240
@@ -106,7 +110,8 @@ TEST(RegistryFileParse, RejectsWhatIsNotARegistryFileWithTheLine)
     const std::string header = "Windows Registry Editor Version 5.00\r\n";
     const std::string key = "[" + kKey + "]\r\n";
     EXPECT_EQ(parseError(""), "the file is empty (no \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\" line)");
-    EXPECT_EQ(parseError("\r\n[HKEY_CURRENT_USER]\r\n"), "line 2: expected \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"");
+    EXPECT_EQ(parseError("\r\n[HKEY_CURRENT_USER]\r\n"),
+              "line 2: expected \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\"");
     EXPECT_EQ(parseError(header + R"("a"="1")"), "line 2: a value before the first key line");
     EXPECT_EQ(parseError(header + key + "junk\r\n"), "line 3: not a key, value or comment line");
     EXPECT_EQ(parseError(header + key + R"("a"="open)"), "line 3: quoted text without closing quote");
@@ -115,13 +120,16 @@ TEST(RegistryFileParse, RejectsWhatIsNotARegistryFileWithTheLine)
     EXPECT_EQ(parseError(header + key + R"("a" "x")"), "line 3: expected \"=\" after the value name");
     EXPECT_EQ(parseError(header + key + "\"a\"=hex:01,\\\r\n  0g\r\n"), "line 3: bad hex byte \"0g\"");
     EXPECT_EQ(parseError(header + key + "\"a\"=hex:01,\\"), "line 3: the hex value continues past the end of the file");
-    EXPECT_EQ(parseError(header + key + "\"a\"=hex(7):30,00,00\r\n"), "line 3: odd number of bytes in a UTF-16 text value");
+    EXPECT_EQ(parseError(header + key + "\"a\"=hex(7):30,00,00\r\n"),
+              "line 3: odd number of bytes in a UTF-16 text value");
     EXPECT_EQ(parseError(header + key + "\"a\"=dword:123456789\r\n"), "line 3: bad dword value \"dword:123456789\"");
     EXPECT_EQ(parseError(header + key + "\"a\"=hex(z):00\r\n"), "line 3: bad value type in \"hex(z):00\"");
     EXPECT_EQ(parseError(header + key + "\"a\"=17\r\n"), "line 3: unknown value data \"17\"");
     EXPECT_EQ(parseError(header + "[" + kKey + "\r\n"), "line 2: key line without closing \"]\"");
     EXPECT_EQ(parseError(header + "[" + kKey + "\\\\Matrix]\r\n"), "line 2: bad key path \"" + kKey + "\\\\Matrix\"");
-    EXPECT_EQ(parseError("\xFF\xFE" "W\0\x00\xD8"s), "the file starts as UTF-16 text but is not valid UTF-16");
+    EXPECT_EQ(parseError("\xFF\xFE"
+                         "W\0\x00\xD8"s),
+              "the file starts as UTF-16 text but is not valid UTF-16");
 
     // The base key path has 4 levels; the registry holds at most 512.
     std::string deepKey = kKey;
@@ -153,26 +161,27 @@ TEST(RegistryFileEdit, ChangesOnlyTheLinesOfTheValuesItSets)
     file.createKey(kKey + "\\StepWedge");
     file.createKey(kKey + "\\ColorTable\\Display Type"); // exists already: no section
 
-    EXPECT_EQ(file.serialize(), crlfLines({
-        "Windows Registry Editor Version 5.00",
-        "",
-        "; kept comment   ",
-        "[" + kKey + "\\Matrix]",
-        R"("current valid"="t\"r\\ue")",
-        R"("Current"="C:\\m.txt")",
-        R"("Default"="y")",
-        R"("multi"=hex(1):61,00,0d,00,0a,00,62,00,00,00)",
-        "; trailing comment",
-        "",
-        "[" + kKey + "\\ColorTable\\Display Type\\A]",
-        R"("description"="a")",
-        "",
-        "[" + kKey + "\\ColorTable]",
-        R"("description"="implicit")",
-        "",
-        "[" + kKey + "\\StepWedge]",
-        "",
-    }));
+    EXPECT_EQ(file.serialize(),
+              crlfLines({
+                  "Windows Registry Editor Version 5.00",
+                  "",
+                  "; kept comment   ",
+                  "[" + kKey + "\\Matrix]",
+                  R"("current valid"="t\"r\\ue")",
+                  R"("Current"="C:\\m.txt")",
+                  R"("Default"="y")",
+                  R"("multi"=hex(1):61,00,0d,00,0a,00,62,00,00,00)",
+                  "; trailing comment",
+                  "",
+                  "[" + kKey + "\\ColorTable\\Display Type\\A]",
+                  R"("description"="a")",
+                  "",
+                  "[" + kKey + "\\ColorTable]",
+                  R"("description"="implicit")",
+                  "",
+                  "[" + kKey + "\\StepWedge]",
+                  "",
+              }));
 }
 
 TEST(RegistryFileEdit, LongHexValuesAreWrappedLikeRegedit)
@@ -189,25 +198,32 @@ TEST(RegistryFileEdit, LongHexValuesAreWrappedLikeRegedit)
 
 TEST(RegistryFileEncoding, FilesAreWrittenBackInTheEncodingTheyWereReadIn)
 {
-    const std::string head = "\xFF\xFE" + utf16Ascii(crlfLines({"Windows Registry Editor Version 5.00", "", "[" + kKey + "]"}));
+    const std::string head =
+        "\xFF\xFE" + utf16Ascii(crlfLines({"Windows Registry Editor Version 5.00", "", "[" + kKey + "]"}));
     const std::string valueLine = utf16Ascii("\"p\"=\"M") + "\xFC\0"s + utf16Ascii("\"\r\n"); // "p"="Mü", ü = U+00FC
     RegistryFile file = parsed(head + valueLine);
     EXPECT_EQ(file.valueBytes(kKey, "p"), "M\xC3\xBC\0"s);
     EXPECT_EQ(file.serialize(), head + valueLine);
 
     file.setString(kKey, "q", "\xC3\xA9\xF0\x9F\x98\x80"); // U+00E9, U+1F600 (surrogates D83D DE00)
-    EXPECT_EQ(file.serialize(), head + valueLine + utf16Ascii("\"q\"=\"") + "\xE9\0\x3D\xD8\x00\xDE"s + utf16Ascii("\"\r\n"));
+    EXPECT_EQ(file.serialize(),
+              head + valueLine + utf16Ascii("\"q\"=\"") + "\xE9\0\x3D\xD8\x00\xDE"s + utf16Ascii("\"\r\n"));
     EXPECT_EQ(parsed(file.serialize()).valueBytes(kKey, "q"), "\xC3\xA9\xF0\x9F\x98\x80\0"s);
 
     // UTF-8 with a byte order mark and bare line feeds: the mark stays, lines end in CR LF.
     file = parsed("\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[" + kKey + "]\n\"a\"=\"1\"\n");
     EXPECT_EQ(file.valueBytes(kKey, "a"), "1\0"s);
-    EXPECT_EQ(file.serialize(), "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n[" + kKey + "]\r\n\"a\"=\"1\"\r\n");
+    EXPECT_EQ(file.serialize(),
+              "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n[" + kKey + "]\r\n\"a\"=\"1\"\r\n");
 
     // REGEDIT4: texts are bytes, not UTF-16, and the header stays.
     const std::string steps = R"("steps"=hex(7):30,00,31,36,00,33,32,00,00)";
     file = parsed(crlfLines({"REGEDIT4", "", "[" + kKey + "]", steps}));
-    EXPECT_EQ(file.valueBytes(kKey, "steps"), "0\0" "16\0" "32\0" "\0"s);
+    EXPECT_EQ(file.valueBytes(kKey, "steps"),
+              "0\0"
+              "16\0"
+              "32\0"
+              "\0"s);
     file.setString(kKey, "a", "1");
     EXPECT_EQ(file.serialize(), crlfLines({"REGEDIT4", "", "[" + kKey + "]", steps, R"("a"="1")"}));
 }

@@ -34,7 +34,8 @@ TEST(StepTable, MultiStringAndPlainListsGiveTheSameNineSteps)
         SCOPED_TRACE(list);
         const StepTable table = parsedForAllChannels(list);
         for (const Channel channel : kAllChannels) {
-            EXPECT_EQ(codes(table, channel), (std::vector<std::int32_t>{0, 32, 64, 96, 128, 160, 192, 224, 255})) << channelName(channel);
+            EXPECT_EQ(codes(table, channel), (std::vector<std::int32_t>{0, 32, 64, 96, 128, 160, 192, 224, 255}))
+                << channelName(channel);
             EXPECT_TRUE(table.isPresent(channel, 9));
             EXPECT_FALSE(table.isPresent(channel, 10));
             EXPECT_FALSE(table.codeValue(channel).contains(0)) << "steps count from 1";

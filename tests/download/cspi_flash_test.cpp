@@ -110,15 +110,18 @@ TEST_F(RegionDownload, Region2IsOneEraseTwoHundredFiftySixPagesAndSevenReads)
 
     // The phases in order, with their progress restarts.
     std::vector<std::string> outline;
-    std::copy_if(rig.observer.events.begin(), rig.observer.events.end(), std::back_inserter(outline), [](const std::string& e) {
-        return !e.starts_with("status: Writing") && !e.starts_with("status: Verifying") && !e.starts_with("progress");
-    });
-    EXPECT_EQ(outline, (std::vector<std::string>{
-                           "status: Erasing Flash for " + kRegion2 + " ... Waiting",
-                           "status: Comparing Data for " + kRegion2 + " ... Waiting",
-                           "status: Flash download completed successfully for " + kRegion2,
-                           "status: Flash download completed successfully",
-                       }));
+    std::copy_if(rig.observer.events.begin(), rig.observer.events.end(), std::back_inserter(outline),
+                 [](const std::string& e) {
+                     return !e.starts_with("status: Writing") && !e.starts_with("status: Verifying")
+                         && !e.starts_with("progress");
+                 });
+    EXPECT_EQ(outline,
+              (std::vector<std::string>{
+                  "status: Erasing Flash for " + kRegion2 + " ... Waiting",
+                  "status: Comparing Data for " + kRegion2 + " ... Waiting",
+                  "status: Flash download completed successfully for " + kRegion2,
+                  "status: Flash download completed successfully",
+              }));
     EXPECT_EQ(rig.observer.filtered("progress 100").size(), 3u) << "erase, write and verify each reach 100";
     EXPECT_EQ(rig.observer.events[0], "progress 0");
     EXPECT_EQ(rig.pacer.pauses, (std::vector<std::uint32_t>{2000, 2000, 2000, 2000}));
@@ -192,7 +195,10 @@ TEST_F(RegionDownload, AStopRequestEndsTheRegionBetweenPages)
 {
     struct StopAtFirstPage : RecordingObserver {
         RunState state;
-        void setStatus(const std::string& text, bool) override { state.stopRequested = text.starts_with("Writing Flash"); }
+        void setStatus(const std::string& text, bool) override
+        {
+            state.stopRequested = text.starts_with("Writing Flash");
+        }
     } observer;
     rig.flash.writeFlashRegions(regions, observer.state, observer, rig.pacer);
     EXPECT_FALSE(observer.state.ok);

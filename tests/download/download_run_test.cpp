@@ -1,5 +1,5 @@
-#include "download/download_run.h"
 #include "config/registry_file_store.h"
+#include "download/download_run.h"
 #include "download/table_readers.h"
 #include "download_test_support.h"
 #include "support/store_file.h"
@@ -26,7 +26,8 @@ std::string tablePath(int k)
         const char* values[] = {"0", "0.125", "0.25", "0.5", "0.75", "1"};
         for (int t = 1; t <= 6; ++t) {
             const std::string v = values[t - 1];
-            writeFile(dir / ("table_" + std::to_string(t) + ".txt"), repeatedLines("0 0 0 " + v + " " + v + " " + v, 64 * 64 * 64));
+            writeFile(dir / ("table_" + std::to_string(t) + ".txt"),
+                      repeatedLines("0 0 0 " + v + " " + v + " " + v, 64 * 64 * 64));
         }
         return true;
     }();
@@ -69,14 +70,17 @@ struct RunRig : ScratchFolder {
         }
         settings.installDirectory = dir.path().string();
         settings.matrixDefault = file("matrix_default.txt", "1 0 0\r\n0 1 0\r\n0 0 1\r\n1 0 0\r\n0 1 0\r\n0 0 1\r\n");
-        settings.matrixCurrent = file("matrix_current.txt", "0.5 0 0\r\n0 0.5 0\r\n0 0 0.5\r\n1 0 0\r\n0 1 0\r\n0 0 1\r\n");
+        settings.matrixCurrent =
+            file("matrix_current.txt", "0.5 0 0\r\n0 0.5 0\r\n0 0 0.5\r\n1 0 0\r\n0 1 0\r\n0 0 1\r\n");
         for (int k = 1; k <= 6; ++k)
             catalogue[std::to_string(k)] = tablePath(k);
         for (int i = 0; i < 14; ++i) {
             const std::string valueName = i < 6 ? std::to_string(i + 1) + "_OSD_NATIVE"
-                                          : i < 12 ? std::to_string(i - 5) + "_OSD_D65"
-                                                   : i == 12 ? "7_OSD_NATIVE" : "7_OSD_D65";
-            catalogue[valueName] = file("osd_" + std::to_string(i + 1) + ".bin", std::string(20000, static_cast<char>(i + 1)));
+                : i < 12                        ? std::to_string(i - 5) + "_OSD_D65"
+                : i == 12                       ? "7_OSD_NATIVE"
+                                                : "7_OSD_D65";
+            catalogue[valueName] =
+                file("osd_" + std::to_string(i + 1) + ".bin", std::string(20000, static_cast<char>(i + 1)));
         }
         choice = {.displayType = "Orlam", .table = "Cinema", .colorTables = false, .calibrationValues = true};
     }
@@ -137,21 +141,34 @@ TEST_F(DownloadRunTest, CalibrationValuesAloneReadTheLutsAndMatrixInOrderAndWrit
     // First LUTs at 0x0000, 0x0800, 0x1000; matrix at 0x1800; second LUTs at 0x1900,
     // 0x5900, 0x9900; zero from 0xD900 on.
     const std::pair<std::size_t, std::uint16_t> words[] = {
-        {0x0000, 0x4000}, {0x07FE, 0x4000}, {0x0800, 0x8000}, {0x1000, 0xFFFF}, {0x17FE, 0xFFFF},
+        {0x0000, 0x4000}, {0x07FE, 0x4000}, {0x0800, 0x8000},      {0x1000, 0xFFFF}, {0x17FE, 0xFFFF},
         {0x1800, 0x0000}, {0x1802, 0x7FFF}, {0x1800 + 72, 0x0000}, // default matrix: +1.0, then nothing
-        {0x1900, 0x0100}, {0x5900, 0x0200}, {0x9900, 0x03FF},       {0xD8FE, 0x03FF}};
+        {0x1900, 0x0100}, {0x5900, 0x0200}, {0x9900, 0x03FF},      {0xD8FE, 0x03FF}};
     for (const auto& [offset, word] : words)
         EXPECT_EQ(wordAt(lut.data, offset), word) << std::hex << offset;
     EXPECT_TRUE(std::all_of(lut.data.begin() + 0xD900, lut.data.end(), [](std::uint8_t b) { return b == 0; }));
 
     const std::string d = dir.path().string() + "/";
-    EXPECT_EQ(readFile(diagnosticsFile()), "Matrix filename=" + d + "matrix_default.txt\r\n"
-                                           "First 1D LUT filename=" + d + "first_red.txt\r\n"
-                                           "First 1D LUT filename=" + d + "first_green.txt\r\n"
-                                           "First 1D LUT filename=" + d + "first_blue.txt\r\n"
-                                           "Second 1D LUT filename=" + d + "second_default_red.txt\r\n"
-                                           "Second 1D LUT filename=" + d + "second_default_green.txt\r\n"
-                                           "Second 1D LUT filename=" + d + "second_default_blue.txt\r\n");
+    EXPECT_EQ(readFile(diagnosticsFile()),
+              "Matrix filename=" + d
+                  + "matrix_default.txt\r\n"
+                    "First 1D LUT filename="
+                  + d
+                  + "first_red.txt\r\n"
+                    "First 1D LUT filename="
+                  + d
+                  + "first_green.txt\r\n"
+                    "First 1D LUT filename="
+                  + d
+                  + "first_blue.txt\r\n"
+                    "Second 1D LUT filename="
+                  + d
+                  + "second_default_red.txt\r\n"
+                    "Second 1D LUT filename="
+                  + d
+                  + "second_default_green.txt\r\n"
+                    "Second 1D LUT filename="
+                  + d + "second_default_blue.txt\r\n");
     EXPECT_TRUE(regions[2].data.empty()) << "the run gives its buffers back";
 }
 
@@ -206,7 +223,8 @@ TEST_F(DownloadRunTest, BothRegionSetsInOneRunFromTheNewCalibrationFiles)
     const std::string text = readFile(diagnosticsFile());
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 6 + 14 + 1 + 3 + 3);
     EXPECT_NE(text.find("Matrix filename=" + (dir / "matrix_current.txt").string() + "\r\n"), std::string::npos);
-    EXPECT_NE(text.find("Second 1D LUT filename=" + (dir / "second_current_blue.txt").string() + "\r\n"), std::string::npos);
+    EXPECT_NE(text.find("Second 1D LUT filename=" + (dir / "second_current_blue.txt").string() + "\r\n"),
+              std::string::npos);
 }
 
 TEST_F(DownloadRunTest, OneValueTooManyEndsRegion2At55554BytesAndTheFlashIsNotTouched)
@@ -215,7 +233,8 @@ TEST_F(DownloadRunTest, OneValueTooManyEndsRegion2At55554BytesAndTheFlashIsNotTo
     run();
     EXPECT_EQ(regions[2].fillCount, 55554u);
     EXPECT_EQ(writer.writeCalls + writer.reloadCalls, 0);
-    EXPECT_EQ(lastEvents(4), (Events{"pause 2000", std::string("error: ") + kSizeMismatchText, "beep exclamation", "download on"}));
+    EXPECT_EQ(lastEvents(4),
+              (Events{"pause 2000", std::string("error: ") + kSizeMismatchText, "beep exclamation", "download on"}));
     EXPECT_FALSE(fs::exists(diagnosticsFile()));
 }
 
@@ -226,8 +245,9 @@ TEST_F(DownloadRunTest, A3DTableOfTheWrongSizeEndsTheRunWithItsName)
     choice.colorTables = true;
     run();
     EXPECT_EQ(writer.writeCalls, 0);
-    EXPECT_EQ(lastEvents(3).front(), "error: Unable to use the Chromix 3D table file " + small
-                                         + ": it holds 10 groups of six numbers instead of 262144 (64 x 64 x 64) or 274625 (65 x 65 x 65)");
+    EXPECT_EQ(lastEvents(3).front(),
+              "error: Unable to use the Chromix 3D table file " + small
+                  + ": it holds 10 groups of six numbers instead of 262144 (64 x 64 x 64) or 274625 (65 x 65 x 65)");
 }
 
 TEST(DownloadRun, HowARunEndsWhenAFileNameTheFlashOrTheReloadFailsOrNothingIsRecorded)
@@ -240,22 +260,42 @@ TEST(DownloadRun, HowARunEndsWhenAFileNameTheFlashOrTheReloadFailsOrNothingIsRec
         bool recorded;
     };
     const Ending endings[] = {
-        {"failed write", [](RunRig& r) { r.writer.failWith = "Compare Data Error for 1D LUTs and Matrices"; },
-         {"error: Compare Data Error for 1D LUTs and Matrices", "beep exclamation", "download on"}, 1, 0, false},
+        {"failed write",
+         [](RunRig& r) { r.writer.failWith = "Compare Data Error for 1D LUTs and Matrices"; },
+         {"error: Compare Data Error for 1D LUTs and Matrices", "beep exclamation", "download on"},
+         1,
+         0,
+         false},
         // A failed reload is shown after Download is enabled again.
-        {"failed reload", [](RunRig& r) { r.writer.reloadSucceeds = false; },
-         {"caption: Done", "beep default", "download on", "error: Flash reload command failed!"}, 1, 1, true},
+        {"failed reload",
+         [](RunRig& r) { r.writer.reloadSucceeds = false; },
+         {"caption: Done", "beep default", "download on", "error: Flash reload command failed!"},
+         1,
+         1,
+         true},
         // Without an install directory the flash is still written and the run ends Done.
-        {"no install directory", [](RunRig& r) { r.settings.installDirectory.clear(); },
-         {"caption: Done", "beep default", "download on"}, 1, 1, false},
+        {"no install directory",
+         [](RunRig& r) { r.settings.installDirectory.clear(); },
+         {"caption: Done", "beep default", "download on"},
+         1,
+         1,
+         false},
         // Green announced and refused, nothing after it read.
-        {"missing file name", [](RunRig& r) { r.settings.firstLutDefault[1].clear(); },
+        {"missing file name",
+         [](RunRig& r) { r.settings.firstLutDefault[1].clear(); },
          {"status: Reading green Chromix nonlinearity 1D LUT file ... Waiting", "pause 2000", "pause 2000",
-          "error: Unable to determine the file name of the green Chromix nonlinearity 1D LUT", "beep exclamation", "download on"},
-         0, 0, false},
+          "error: Unable to determine the file name of the green Chromix nonlinearity 1D LUT", "beep exclamation",
+          "download on"},
+         0,
+         0,
+         false},
         // A stop request before the flash: nothing read, nothing written.
-        {"stop request", [](RunRig& r) { r.state.stopRequested = true; },
-         {"download off", "pause 2000", std::string("error: ") + kRunStoppedText, "beep exclamation", "download on"}, 0, 0, false},
+        {"stop request",
+         [](RunRig& r) { r.state.stopRequested = true; },
+         {"download off", "pause 2000", std::string("error: ") + kRunStoppedText, "beep exclamation", "download on"},
+         0,
+         0,
+         false},
     };
     for (const Ending& ending : endings) {
         SCOPED_TRACE(ending.what);

@@ -1,5 +1,5 @@
-#include "download/download_selection.h"
 #include "config/registry_file_store.h"
+#include "download/download_selection.h"
 
 #include <gtest/gtest.h>
 

@@ -19,8 +19,14 @@
 // "append: ...", "download on/off", "caption: ...", "beep default/exclamation".
 class RecordingObserver : public DownloadObserver {
 public:
-    void setStatus(const std::string& text, bool error) override { events.push_back((error ? "error: " : "status: ") + text); }
-    void appendStatus(const std::string& text, bool error) override { events.push_back((error ? "append error: " : "append: ") + text); }
+    void setStatus(const std::string& text, bool error) override
+    {
+        events.push_back((error ? "error: " : "status: ") + text);
+    }
+    void appendStatus(const std::string& text, bool error) override
+    {
+        events.push_back((error ? "append error: " : "append: ") + text);
+    }
     void setProgress(int percent) override { events.push_back("progress " + std::to_string(percent)); }
     void setDownloadEnabled(bool enabled) override { events.push_back(enabled ? "download on" : "download off"); }
     void setCancelCaption(const std::string& caption) override { events.push_back("caption: " + caption); }
@@ -58,7 +64,8 @@ private:
 
 class FakeFlashWriter : public FlashWriter {
 public:
-    void writeFlashRegions(std::array<FlashRegion, 3>& regions, RunState& state, DownloadObserver& observer, Pacer&) override
+    void writeFlashRegions(std::array<FlashRegion, 3>& regions, RunState& state, DownloadObserver& observer,
+                           Pacer&) override
     {
         ++writeCalls;
         written = regions; // the buffers as the run handed them over

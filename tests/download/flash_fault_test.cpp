@@ -103,30 +103,33 @@ TEST_F(FaultSweep, AdapterStoppingAtAnyTransferEndsWithThatPhasesMessage)
               EXPECT_EQ(outcome.errorText, failureText(phases[transfer - 1]));
               EXPECT_FALSE(reportedSuccess());
               const std::vector<std::string> tail(rig.observer.events.end() - 2, rig.observer.events.end());
-              EXPECT_EQ(tail, (std::vector<std::string>{"append error: Flash download completed unsuccessfully for " + kRegion2,
-                                                        "append error: Flash download completed unsuccessfully"}));
+              EXPECT_EQ(
+                  tail,
+                  (std::vector<std::string>{"append error: Flash download completed unsuccessfully for " + kRegion2,
+                                            "append error: Flash download completed unsuccessfully"}));
           });
 }
 
 TEST_F(FaultSweep, OneFailingTransferFailsOnlyWhereNothingRetries)
 {
     std::array<std::uint64_t, kTransferKindCount> seen{};
-    sweep([&](std::uint64_t transfer) {
-              const TransferKind kind = cleanLog[transfer - 1];
-              rig.library.failTransfer(kind, ++seen[static_cast<std::size_t>(kind)]);
-          },
-          [&](std::uint64_t transfer, const FlashRig::Outcome& outcome) {
-              // A status read that fails is simply read again; a page is written twice
-              // before it fails the region. Everything else fails at once.
-              const Phase phase = phases[transfer - 1];
-              if (phase == Phase::Write || cleanLog[transfer - 1] == TransferKind::ReadStatus) {
-                  EXPECT_TRUE(outcome.ok) << outcome.errorText;
-                  EXPECT_TRUE(rig.contentsMatch(faultedRegions[2]));
-              } else {
-                  EXPECT_EQ(outcome.errorText, failureText(phase));
-                  EXPECT_FALSE(reportedSuccess());
-              }
-          });
+    sweep(
+        [&](std::uint64_t transfer) {
+            const TransferKind kind = cleanLog[transfer - 1];
+            rig.library.failTransfer(kind, ++seen[static_cast<std::size_t>(kind)]);
+        },
+        [&](std::uint64_t transfer, const FlashRig::Outcome& outcome) {
+            // A status read that fails is simply read again; a page is written twice
+            // before it fails the region. Everything else fails at once.
+            const Phase phase = phases[transfer - 1];
+            if (phase == Phase::Write || cleanLog[transfer - 1] == TransferKind::ReadStatus) {
+                EXPECT_TRUE(outcome.ok) << outcome.errorText;
+                EXPECT_TRUE(rig.contentsMatch(faultedRegions[2]));
+            } else {
+                EXPECT_EQ(outcome.errorText, failureText(phase));
+                EXPECT_FALSE(reportedSuccess());
+            }
+        });
 }
 
 } // namespace

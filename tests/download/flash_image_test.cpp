@@ -35,7 +35,8 @@ std::array<FlashRegion, 3> filledRegions()
         std::fill_n(tables.begin() + row * 256 + 240, 16, 0x5A);
     }
     for (std::size_t i = 0; i < 14; ++i)
-        std::fill_n(regions[1].data.begin() + static_cast<std::ptrdiff_t>(i * 20224), 20000, static_cast<std::uint8_t>(0x10 + i));
+        std::fill_n(regions[1].data.begin() + static_cast<std::ptrdiff_t>(i * 20224), 20000,
+                    static_cast<std::uint8_t>(0x10 + i));
     Bytes& lut = regions[2].data;
     for (std::size_t c = 0; c < 3; ++c) {
         for (std::size_t i = 0; i < 1024; ++i)
@@ -62,19 +63,20 @@ TEST(FlashImage, RegionsLieAtTheirAddressesTheRestIsErasedAndTheLayoutFollowsThe
     for (const FlashRegion& region : regions)
         EXPECT_TRUE(std::equal(region.data.begin(), region.data.end(), image.begin() + region.start)) << region.name;
     EXPECT_TRUE(std::all_of(image.begin() + 0x750000, image.end(), [](std::uint8_t b) { return b == 0xFF; }));
-    EXPECT_EQ(flashLayoutText(regions), "0x000000:0x5fffff 3d_color_tables\r\n"
-                                        "0x600000:0x60ffff 1d_luts_and_matrices\r\n"
-                                        "0x700000:0x74ffff 3d_color_table_osd_images\r\n");
+    EXPECT_EQ(flashLayoutText(regions),
+              "0x000000:0x5fffff 3d_color_tables\r\n"
+              "0x600000:0x60ffff 1d_luts_and_matrices\r\n"
+              "0x700000:0x74ffff 3d_color_table_osd_images\r\n");
 }
 
 TEST(FlashImageInspection, DecodesMatricesLutsTablesAndImagesAndListsWhatDoesNotDecode)
 {
     std::array<FlashRegion, 3> regions = filledRegions();
-    regions[0].data[0x100000 + 5 * 256 + 250] = 0x00;       // a filler of table 2
-    putWord(regions[2].data, 0x5900 + 2 * 10, 0x0400);      // bit 10 of a green second-LUT word
-    putWord(regions[2].data, 0x0800 + 2 * 20, 0x0000);      // a dip in the green first LUT
-    regions[2].data[0x1800 + 4 * 3 + 1] = 0x01;              // a matrix word with bits 16-23 set
-    regions[1].data[3 * 20224 + 20100] = 0x01;               // inside the gap after image 4
+    regions[0].data[0x100000 + 5 * 256 + 250] = 0x00; // a filler of table 2
+    putWord(regions[2].data, 0x5900 + 2 * 10, 0x0400); // bit 10 of a green second-LUT word
+    putWord(regions[2].data, 0x0800 + 2 * 20, 0x0000); // a dip in the green first LUT
+    regions[2].data[0x1800 + 4 * 3 + 1] = 0x01; // a matrix word with bits 16-23 set
+    regions[1].data[3 * 20224 + 20100] = 0x01; // inside the gap after image 4
     const FlashImageInspection inspection = inspectFlashImage(composeFlashImage(regions));
 
     const CalibrationArea& calibration = inspection.calibration;
@@ -99,13 +101,15 @@ TEST(FlashImageInspection, DecodesMatricesLutsTablesAndImagesAndListsWhatDoesNot
     EXPECT_EQ(inspection.colorTables[5].lastEntry, (std::array<std::uint16_t, 3>{600, 600, 600}));
     EXPECT_EQ(inspection.osd.imagesWithCleanGap, 13u);
     EXPECT_TRUE(inspection.untouchedErased);
-    EXPECT_EQ(inspection.problems, (std::vector<std::string>{
-                                       "second 1D LUT Green: 1 words have bits above the 10-bit value set",
-                                       "matrix coefficient 4: bits 16 to 30 are not zero",
-                                       "3D table 2: 1 rows without their 16 bytes of 0x5A",
-                                       "OSD image 4: the 224 bytes after it are not zero",
-                                   }));
-    EXPECT_EQ(inspectFlashImage(Bytes(1000, 0xFF)).problems, std::vector<std::string>{"the image holds 1000 bytes, not 8388608"});
+    EXPECT_EQ(inspection.problems,
+              (std::vector<std::string>{
+                  "second 1D LUT Green: 1 words have bits above the 10-bit value set",
+                  "matrix coefficient 4: bits 16 to 30 are not zero",
+                  "3D table 2: 1 rows without their 16 bytes of 0x5A",
+                  "OSD image 4: the 224 bytes after it are not zero",
+              }));
+    EXPECT_EQ(inspectFlashImage(Bytes(1000, 0xFF)).problems,
+              std::vector<std::string>{"the image holds 1000 bytes, not 8388608"});
 }
 
 } // namespace

@@ -27,7 +27,8 @@ struct FlashRig {
     }
     bool contentsMatch(const FlashRegion& region) const
     {
-        return std::equal(region.data.begin(), region.data.begin() + region.paddedSize, chip.contents().begin() + region.start);
+        return std::equal(region.data.begin(), region.data.begin() + region.paddedSize,
+                          chip.contents().begin() + region.start);
     }
 
     SimulatedClock clock;

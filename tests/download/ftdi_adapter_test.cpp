@@ -65,13 +65,16 @@ TEST(FtdiAdapter, EachMpsseInterfaceIsAChannelDeviceAndTheFT2232CIsPlain)
         char channel[kAdapterChannelSize];
         std::uint32_t location = 0;
         std::uint32_t type = 0;
-        ASSERT_EQ(rig.library.channelDescribeDevice(i, name, kAdapterNameSize, location, channel, kAdapterChannelSize, type),
-                  kAdapterOk);
+        ASSERT_EQ(
+            rig.library.channelDescribeDevice(i, name, kAdapterNameSize, location, channel, kAdapterChannelSize, type),
+            kAdapterOk);
         seen.push_back(std::string(name) + " / " + channel + " / " + describeFtdiLocation(location));
     }
-    EXPECT_EQ(seen, (std::vector<std::string>{"Dual RS232-HS FT01 / A / bus 1, port 1", "Dual RS232-HS FT01 / B / bus 1, port 1",
-                                              "Quad RS232-HS / A / bus 1, port 2", "Quad RS232-HS / B / bus 1, port 2",
-                                              "Single RS232-HS FT03 / A / bus 1, port 3"}));
+    EXPECT_EQ(
+        seen,
+        (std::vector<std::string>{"Dual RS232-HS FT01 / A / bus 1, port 1", "Dual RS232-HS FT01 / B / bus 1, port 1",
+                                  "Quad RS232-HS / A / bus 1, port 2", "Quad RS232-HS / B / bus 1, port 2",
+                                  "Single RS232-HS FT03 / A / bus 1, port 3"}));
     char name[kAdapterNameSize];
     std::uint32_t location = 0;
     ASSERT_EQ(rig.library.plainCountDevices(count), kAdapterOk);
@@ -211,8 +214,9 @@ TEST(FtdiAdapter, SettingTexts)
     EXPECT_EQ(parsed("ftdi:FT01@500"), "FT01|500");
     for (const char* bad : {"ftdi:", "ftdi@", "ftdi@0", "ftdi@fast", "ftdix", "usb"})
         EXPECT_EQ(parsed(bad), "none") << bad;
-    EXPECT_EQ(makeSpiAdapter("usb")->connectionAdvice(),
-              "The adapter setting \"usb\" names no adapter: use ftdi, ftdi:SERIAL (either may end in @KHZ) or sim:IMAGE.");
+    EXPECT_EQ(
+        makeSpiAdapter("usb")->connectionAdvice(),
+        "The adapter setting \"usb\" names no adapter: use ftdi, ftdi:SERIAL (either may end in @KHZ) or sim:IMAGE.");
 }
 
 } // namespace

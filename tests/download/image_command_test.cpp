@@ -40,8 +40,10 @@ TEST_F(ImageCommand, CalibrationValuesMakeAnErasedImageWithRegion2AndItsLayout)
 
     ASSERT_EQ(inspect(work / "flash.bin"), kExitSuccess) << out.str();
     const std::string report = out.str();
-    EXPECT_NE(report.find("  Native download matrix:\n      0.999985   0.000000   0.000000\n"), std::string::npos) << report;
-    EXPECT_NE(report.find("  Second 1D LUT Blue: 8192 values, first 0 (0.000000), last 1023 (1.000000), monotonic\n"), std::string::npos);
+    EXPECT_NE(report.find("  Native download matrix:\n      0.999985   0.000000   0.000000\n"), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("  Second 1D LUT Blue: 8192 values, first 0 (0.000000), last 1023 (1.000000), monotonic\n"),
+              std::string::npos);
     EXPECT_NE(report.find("3D Color Tables at 0x000000:0x5fffff: erased (not written)\n"), std::string::npos);
     EXPECT_NE(report.find("Everything decodes.\n"), std::string::npos);
 }
@@ -57,7 +59,8 @@ TEST_F(ImageCommand, TablesDecodeAndADamagedFillerIsReported)
     bytes[0x200000 + 3 * 256 + 255] = 0x5B;
     writeFile(work / "damaged.bin", bytes);
     EXPECT_EQ(inspect(work / "damaged.bin"), kExitFailure);
-    EXPECT_NE(out.str().find("Does not decode:\n  3D table 3: 1 rows without their 16 bytes of 0x5A\n"), std::string::npos)
+    EXPECT_NE(out.str().find("Does not decode:\n  3D table 3: 1 rows without their 16 bytes of 0x5A\n"),
+              std::string::npos)
         << out.str();
 }
 
@@ -73,10 +76,12 @@ TEST_F(ImageCommand, WordsThatDoNotFitOrChoicesNotOfferedWriteNoImage)
         {{"--3d-tables"}, kExitUsage, "--3d-tables needs --table-set"},
         {{"--calibration-values", "--primary", "newest"}, kExitUsage, "--primary takes new or default"},
         {{"--table-set", "Cinema", "--3d-tables"}, kExitUsage, "--table-set takes"},
-        {{"--table-set", "Velvane Orlam LED Projector\\Drama", "--3d-tables"}, kExitFailure,
+        {{"--table-set", "Velvane Orlam LED Projector\\Drama", "--3d-tables"},
+         kExitFailure,
          "it offers \"Velvane Orlam LED Projector\\Cinema\""},
         // New stays refused while the calibration tools have not marked their files complete.
-        {{"--calibration-values", "--primary", "new"}, kExitFailure,
+        {{"--calibration-values", "--primary", "new"},
+         kExitFailure,
          "chromix image: --primary new is not offered: the primary calibration's matrix file is not marked complete "
          "(\"Current Valid\" is not true)"},
         {{"--calibration-values", "--linearity", "new"}, kExitFailure, "--linearity new is not offered"},

@@ -146,13 +146,16 @@ TEST(SimulatedChipImage, OneUserAtATimeAndUnusableImagesRefusedAtLoad)
     ASSERT_TRUE(first.loadImage(error)) << error;
     EXPECT_FALSE(std::filesystem::exists(leftover));
     EXPECT_FALSE(second.loadImage(error));
-    EXPECT_EQ(error, "The flash image " + image.string() + " cannot be used: " + image.string() + ".lock: in use by another program");
+    EXPECT_EQ(error,
+              "The flash image " + image.string() + " cannot be used: " + image.string()
+                  + ".lock: in use by another program");
     first.releaseImage();
     EXPECT_TRUE(second.loadImage(error)) << error;
     second.releaseImage();
 
     const std::pair<std::filesystem::path, std::string> refused[] = {
-        {dir / "missing" / "flash.bin", "The folder of the flash image " + (dir / "missing" / "flash.bin").string() + " does not exist"},
+        {dir / "missing" / "flash.bin",
+         "The folder of the flash image " + (dir / "missing" / "flash.bin").string() + " does not exist"},
         {"/dev/zero", "Unable to read the flash image /dev/zero: not a regular file but a character device"}};
     for (const auto& [path, message] : refused) {
         SimulatedFlashChip chip(kW25Q64, clock, path);

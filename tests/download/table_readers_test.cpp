@@ -1,7 +1,7 @@
 // The table readers: the bytes each kind of file becomes, and the files they refuse.
 
-#include "download/table_readers.h"
 #include "config/number_text.h"
+#include "download/table_readers.h"
 #include "download_test_support.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +15,8 @@ using Reader = bool (*)(const std::string&, FlashRegion&, RunState&, DownloadObs
 
 Bytes bytesAt(const FlashRegion& region, std::size_t offset, std::size_t count)
 {
-    return Bytes(region.data.begin() + static_cast<std::ptrdiff_t>(offset), region.data.begin() + static_cast<std::ptrdiff_t>(offset + count));
+    return Bytes(region.data.begin() + static_cast<std::ptrdiff_t>(offset),
+                 region.data.begin() + static_cast<std::ptrdiff_t>(offset + count));
 }
 
 // A table of edge^3 groups whose outputs encode the group's own position (outer, middle,
@@ -173,7 +174,8 @@ TEST_F(TableReaders, AFileThatDoesNotOpenLeavesTheRegionAloneAndAppendsItsName)
     EXPECT_FALSE(readFirstLutFile(missing, region, state, observer));
     EXPECT_FALSE(readOsdImageFile("", region, state, observer));
     EXPECT_FALSE(readColorTableFile(missing, region, state, observer));
-    EXPECT_EQ(state.errorText, "Unable to open file " + missing + "Unable to open file" + "Unable to open file " + missing);
+    EXPECT_EQ(state.errorText,
+              "Unable to open file " + missing + "Unable to open file" + "Unable to open file " + missing);
     EXPECT_EQ(region.fillCount, 0u);
     EXPECT_TRUE(observer.events.empty());
 }
@@ -192,9 +194,11 @@ TEST_F(TableReaders, EachRefusedFileEndsWithAMessageNamingItAndNothingWrittenPas
         std::uint32_t size;
         std::string message; // "%" stands for the file's path
     } cases[] = {
-        {"LUT text", readSecondLutFile, "0.5\r\n0.25\r\nn/a\r\n0.75\r\n", 256, "Unable to read file %: \"n/a\" is not a number"},
+        {"LUT text", readSecondLutFile, "0.5\r\n0.25\r\nn/a\r\n0.75\r\n", 256,
+         "Unable to read file %: \"n/a\" is not a number"},
         {"matrix text", readMatrixFile, "1 0 0\r\n0 1 x\r\n", 256, "Unable to read file %: \"x\" is not a number"},
-        {"LUT value", readFirstLutFile, "0.5 1.5 0.5", 16, "Unable to use file %: the value 1.5 does not fit its field (0 to 1)"},
+        {"LUT value", readFirstLutFile, "0.5 1.5 0.5", 16,
+         "Unable to use file %: the value 1.5 does not fit its field (0 to 1)"},
         {"1000 table groups", readColorTableFile, repeatedLines(group, 1000), 0x100000,
          "Unable to use the Chromix 3D table file %: it holds 1000 groups of six numbers instead of 262144 (64 x 64 x 64) or "
          "274625 (65 x 65 x 65)"},
@@ -209,7 +213,8 @@ TEST_F(TableReaders, EachRefusedFileEndsWithAMessageNamingItAndNothingWrittenPas
         {"OSD image too long", readOsdImageFile, std::string(101, 'x'), 100, kSizeMismatchText},
         // The 224-byte gap after an image must fit too: 76 + 224 fills 300 bytes, 77 does not.
         {"OSD gap too long", readOsdImageFile, std::string(77, 'x'), 300, kSizeMismatchText},
-        {"table too long", readColorTableFile, repeatedLines("0 0 0 1 1 1", 64 * 64 * 64), 0x100000 - 1, kSizeMismatchText},
+        {"table too long", readColorTableFile, repeatedLines("0 0 0 1 1 1", 64 * 64 * 64), 0x100000 - 1,
+         kSizeMismatchText},
         {"matrix block too long", readMatrixFile, "1 0 0", 255, kSizeMismatchText},
     };
     for (const auto& c : cases) {
@@ -228,8 +233,8 @@ TEST_F(TableReaders, LutValuesFitWhereTheirConvertedFieldFits)
 {
     // The limits are those of the converted field: 1.0000001 still rounds to the top code.
     const std::tuple<std::string, Reader, bool> cases[] = {
-        {"1.0000001", readFirstLutFile, true}, {"1.5", readFirstLutFile, false},   {"-0.1", readSecondLutFile, false},
-        {"-0.0004", readSecondLutFile, true},  {"inf", readSecondLutFile, false},  {"nan", readFirstLutFile, false},
+        {"1.0000001", readFirstLutFile, true}, {"1.5", readFirstLutFile, false},  {"-0.1", readSecondLutFile, false},
+        {"-0.0004", readSecondLutFile, true},  {"inf", readSecondLutFile, false}, {"nan", readFirstLutFile, false},
         {"1e30", readFirstLutFile, false}};
     for (const auto& [value, reader, accepted] : cases) {
         const std::string error = refusal(reader, "0.5 " + value + " 0.5", 16);
@@ -267,8 +272,9 @@ TEST_F(TableReaders, MatrixFilesOtherThanSixLinesOfThreeAreRefusedWithNothingSto
             EXPECT_EQ(error, "");
             EXPECT_EQ(region.fillCount, 256u);
         } else {
-            EXPECT_EQ(error, std::string(kSizeMismatchText) + " " + (dir / "input").string() + ": "
-                                 + std::to_string(lines * 3) + " numbers instead of six lines of three");
+            EXPECT_EQ(error,
+                      std::string(kSizeMismatchText) + " " + (dir / "input").string() + ": " + std::to_string(lines * 3)
+                          + " numbers instead of six lines of three");
             EXPECT_EQ(region.fillCount, 0u);
             EXPECT_EQ(bytesAt(region, 0, 256), Bytes(256, 0)) << lines;
         }
@@ -283,7 +289,8 @@ TEST_F(TableReaders, FilesThatAreNotRegularFilesAreRefusedAtOnce)
     const std::string fifo = (dir / "fifo").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     for (Reader reader : {readColorTableFile, readOsdImageFile, readFirstLutFile, readSecondLutFile, readMatrixFile}) {
-        for (const auto& [path, kind] : {std::pair<std::string, std::string>{fifo, "a FIFO"}, {"/dev/zero", "a character device"},
+        for (const auto& [path, kind] : {std::pair<std::string, std::string>{fifo, "a FIFO"},
+                                         {"/dev/zero", "a character device"},
                                          {dir.path().string(), "a folder"}}) {
             FlashRegion region = bufferOf(0x100000);
             RunState run;

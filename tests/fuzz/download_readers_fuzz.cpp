@@ -17,9 +17,10 @@
 namespace {
 
 using Reader = bool (*)(const std::string&, FlashRegion&, RunState&, DownloadObserver&);
-constexpr Reader kReaders[] = {readColorTableFile, readOsdImageFile, readFirstLutFile, readSecondLutFile, readMatrixFile};
+constexpr Reader kReaders[] = {readColorTableFile, readOsdImageFile, readFirstLutFile, readSecondLutFile,
+                               readMatrixFile};
 constexpr std::size_t kRegionOfReader[] = {0, 1, 2, 2, 2}; // as a run assigns them
-constexpr int kChoices = 6;                        // the readers, then the scanner check
+constexpr int kChoices = 6; // the readers, then the scanner check
 
 void check(bool condition)
 {

@@ -60,7 +60,8 @@ RegistryFile reparsed(const RegistryFile& file)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::string error;
-    std::optional<RegistryFile> file = RegistryFile::parse(std::string_view(reinterpret_cast<const char*>(data), size), &error);
+    std::optional<RegistryFile> file =
+        RegistryFile::parse(std::string_view(reinterpret_cast<const char*>(data), size), &error);
     if (!file) {
         require(!error.empty());
         return 0;

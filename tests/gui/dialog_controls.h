@@ -9,8 +9,7 @@
 #include <gtest/gtest.h>
 
 // A missing control fails the test and gives null.
-template <typename Control>
-Control* findControl(const QWidget& dialog, const char* name)
+template <typename Control> Control* findControl(const QWidget& dialog, const char* name)
 {
     auto* found = dialog.findChild<Control*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;

@@ -116,8 +116,9 @@ TEST_F(LauncherWindow, EachProgramStartsOnceWhileItRunsAndClosingEndsTheRest)
     EXPECT_TRUE(dialog->isVisible());
     ASSERT_EQ(messages.questions.size(), 3u);
     EXPECT_EQ(messages.questions[0].title, "Hubrin");
-    EXPECT_EQ(messages.questions[0].text,
-              "Still running: Trisola, Patchora, Ramvel.\nQuitting ends them, and what they have not saved is lost. Quit?");
+    EXPECT_EQ(
+        messages.questions[0].text,
+        "Still running: Trisola, Patchora, Ramvel.\nQuitting ends them, and what they have not saved is lost. Quit?");
     EXPECT_TRUE(shell.killed.isEmpty());
 
     messages.answer = true;

@@ -45,9 +45,10 @@ TEST(MessageBoxes, PathsAreNotBrokenAtTheirHyphensOrSlashesAndBoxesOfATopmostWin
         }
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     });
-    MessageBoxPresenter().warn(&window, QStringLiteral("Hubrin"),
-                               QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in "
-                                              "/opt/chromix-calibration-tools/share/help-files or /usr/local/share/chromix-demo-help."));
+    MessageBoxPresenter().warn(
+        &window, QStringLiteral("Hubrin"),
+        QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in "
+                       "/opt/chromix-calibration-tools/share/help-files or /usr/local/share/chromix-demo-help."));
 }
 
 } // namespace

@@ -43,8 +43,7 @@ protected:
         QTRY_COMPARE_WITH_TIMEOUT(dialog->size(), kRoomySize, 2000);
     }
 
-    template <typename Control>
-    Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
+    template <typename Control> Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
 
     void click(const char* name) { clickControl(*dialog, name); }
 
@@ -95,7 +94,12 @@ TEST_F(PatchoraWindow, StartsWithStepOneInRedOverThePrimaryScreenAndButtonsWalkT
     EXPECT_EQ(cornerPixel(), 0xC80000u);
 
     makeRoomy();
-    press({{"end", "4", 0xFF0000}, {"next", "4"}, {"previous", "3"}, {"GRAYSCALE", "3", 0x808080}, {"GREEN", "3", 0x008000}, {"BLUE", "3"}});
+    press({{"end", "4", 0xFF0000},
+           {"next", "4"},
+           {"previous", "3"},
+           {"GRAYSCALE", "3", 0x808080},
+           {"GREEN", "3", 0x008000},
+           {"BLUE", "3"}});
     // Unticked full screen: a centred square on black.
     click("fullScreen");
     EXPECT_EQ(centrePixel(), 0x000080u);
@@ -150,9 +154,12 @@ TEST_F(PatchoraWindow, ControlsKeepTheirDistanceFromTheirEdgesAfterAResize)
     const QSize grown = kRoomySize - units.toPixels(QSize(701, 369));
     const QRect area = units.toPixels(7, 7, 687, 308);
     EXPECT_EQ(control<QWidget>("targetArea")->geometry(), QRect(area.topLeft(), area.size() + grown));
-    EXPECT_EQ(control<QWidget>("exit")->geometry(), units.toPixels(635, 338, 50, 14).translated(grown.width(), grown.height()));
-    EXPECT_EQ(control<QWidget>("navigationGroup")->geometry(), units.toPixels(277, 325, 417, 37).translated(grown.width(), grown.height()));
-    EXPECT_EQ(control<QWidget>("colourGroup")->geometry(), units.toPixels(7, 325, 197, 37).translated(0, grown.height()));
+    EXPECT_EQ(control<QWidget>("exit")->geometry(),
+              units.toPixels(635, 338, 50, 14).translated(grown.width(), grown.height()));
+    EXPECT_EQ(control<QWidget>("navigationGroup")->geometry(),
+              units.toPixels(277, 325, 417, 37).translated(grown.width(), grown.height()));
+    EXPECT_EQ(control<QWidget>("colourGroup")->geometry(),
+              units.toPixels(7, 325, 197, 37).translated(0, grown.height()));
 
     // Narrower than designed (a small screen, a large scale factor): the navigation row
     // moves up into a row of its own instead of running over the groups.

@@ -8,9 +8,15 @@
 
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
-inline void PrintTo(const QSize& size, std::ostream* out) { *out << size.width() << " x " << size.height(); }
+inline void PrintTo(const QSize& size, std::ostream* out)
+{
+    *out << size.width() << " x " << size.height();
+}
 
 inline void PrintTo(const QRect& rect, std::ostream* out)
 {

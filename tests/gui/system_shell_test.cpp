@@ -26,9 +26,15 @@ void writeScript(const fs::path& file, const std::string& body)
     fs::permissions(file, fs::perms::owner_exec, fs::perm_options::add);
 }
 
-QString folder(const TempDir& dir) { return QString::fromStdString(dir.path().string()); }
+QString folder(const TempDir& dir)
+{
+    return QString::fromStdString(dir.path().string());
+}
 
-bool processExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+bool processExists(pid_t pid)
+{
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
 
 // The whole chain with real processes: each program found in the first folder that holds
 // it as a program, one display at a time, a message for what cannot be started or opened,
@@ -57,8 +63,10 @@ TEST(SystemShell, LauncherStartsEachProgramOnceSaysWhatIsMissingAndEndsThemWhenI
     clickControl(*launcher, "help");
     const QString folders = folder(workingDir) + " or " + folder(besideLauncher);
     ASSERT_EQ(messages.messages.size(), 2u);
-    EXPECT_EQ(messages.messages[0].text, QStringLiteral("Unable to start Ramvel: no program file \"Ramvel\" in %1.").arg(folders));
-    EXPECT_EQ(messages.messages[1].text, QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in %1.").arg(folders));
+    EXPECT_EQ(messages.messages[0].text,
+              QStringLiteral("Unable to start Ramvel: no program file \"Ramvel\" in %1.").arg(folders));
+    EXPECT_EQ(messages.messages[1].text,
+              QStringLiteral("Unable to open the help file: no \"Chromix_Processor.chm\" in %1.").arg(folders));
     writeScript(besideLauncher / "Ramvel", "touch '" + calibration.string() + "'");
     clickControl(*launcher, "startCalibration");
     QTRY_VERIFY_WITH_TIMEOUT(fs::exists(download) && fs::exists(calibration) && !readFile(pids).empty(), 5000);

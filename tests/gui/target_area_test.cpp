@@ -18,7 +18,8 @@ TEST(TargetArea, PaintsTheCentredSquareOnBlack)
     const struct {
         int x, y;
         QRgb rgb;
-    } pixels[] = {{537, 347, 0x804020}, {741, 551, 0x804020}, {536, 400, 0}, {742, 400, 0}, {600, 346, 0}, {600, 552, 0}, {0, 0, 0}};
+    } pixels[] = {{537, 347, 0x804020}, {741, 551, 0x804020}, {536, 400, 0}, {742, 400, 0},
+                  {600, 346, 0},        {600, 552, 0},        {0, 0, 0}};
     for (const auto& p : pixels)
         EXPECT_EQ(image.pixel(p.x, p.y) & 0xFFFFFF, p.rgb) << p.x << ", " << p.y;
 }

@@ -24,7 +24,8 @@ constexpr double kPowerLawTolerance = 1e-9;
 
 // The demo's 21 steps.
 constexpr const char* kTwentyOneSteps = "0~13~26~38~51~64~77~89~102~115~128~140~153~166~179~191~204~217~230~242~255";
-const std::vector<int> kTwentyOneCodes{0, 13, 26, 38, 51, 64, 77, 89, 102, 115, 128, 140, 153, 166, 179, 191, 204, 217, 230, 242, 255};
+const std::vector<int> kTwentyOneCodes{0,   13,  26,  38,  51,  64,  77,  89,  102, 115, 128,
+                                       140, 153, 166, 179, 191, 204, 217, 230, 242, 255};
 
 const std::vector<std::string> kAdviceBothCorrections{
     "Warning - this display has a poor gamma fit. Try adjusting your display.",
@@ -145,9 +146,12 @@ TEST(CheckTablesTest, AFlatOrUndefinedGreenFitGivesNoTableNoFileAndTheMessages)
         const std::vector<std::string> lines = run.status.lines();
         ASSERT_GE(lines.size(), 2u);
         EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
-                  (std::vector<std::string>{"Invalid Green value(s), please re-enter",
-                                            "If values are the same please re-measure or change them so there are ascending"}));
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line.starts_with("Invalid"); }), 1);
+                  (std::vector<std::string>{
+                      "Invalid Green value(s), please re-enter",
+                      "If values are the same please re-measure or change them so there are ascending"}));
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& line) { return line.starts_with("Invalid"); }),
+                  1);
         EXPECT_TRUE(run.status.isError());
 
         EXPECT_FALSE(saveTables(run.calibration).tablesWritten);

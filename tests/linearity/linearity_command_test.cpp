@@ -44,17 +44,18 @@ TEST_F(LinearityCommandTest, PrintsWhatTheWindowShowsForTheWorkedExample)
 {
     useSteps(kFiveSteps);
     EXPECT_EQ(run({"--data", data(kWorkedExample)}), kExitSuccess) << err.str();
-    EXPECT_EQ(out.str(), "Status:\n"
-                         "  You can get a more accurate gamma fit by turning on the following option(s).\n"
-                         "  'Noise Reduction' option in the 'Advanced Linearization' panel.\n"
-                         "Display Gamma Values:\n"
-                         "  Average: 2.16\n"
-                         "  Red: 2.16\n"
-                         "  Green: 2.16\n"
-                         "  Blue: 2.16\n"
-                         "Primary Calibration Target Values:\n"
-                         "  Step Code Value: 255\n"
-                         "  Step Number: 5\n");
+    EXPECT_EQ(out.str(),
+              "Status:\n"
+              "  You can get a more accurate gamma fit by turning on the following option(s).\n"
+              "  'Noise Reduction' option in the 'Advanced Linearization' panel.\n"
+              "Display Gamma Values:\n"
+              "  Average: 2.16\n"
+              "  Red: 2.16\n"
+              "  Green: 2.16\n"
+              "  Blue: 2.16\n"
+              "Primary Calibration Target Values:\n"
+              "  Step Code Value: 255\n"
+              "  Step Number: 5\n");
     EXPECT_FALSE(std::filesystem::exists(lutPathFor(dir, Channel::Red))); // no --save
 }
 
@@ -62,13 +63,15 @@ TEST_F(LinearityCommandTest, BrightRegionExampleWithOptionsOverridingTheFileAndS
 {
     useSteps(kNineSteps);
     const std::string file = data(compressedHighlights()); // both options OFF in the file
-    EXPECT_EQ(run({"--data", file, "--bright-region-correction", "on", "--clip-bright-region", "on", "--save"}), kExitSuccess)
+    EXPECT_EQ(run({"--data", file, "--bright-region-correction", "on", "--clip-bright-region", "on", "--save"}),
+              kExitSuccess)
         << err.str();
     EXPECT_NE(out.str().find("  Red: 2.20\n  Green: 2.20\n  Blue: 2.20\n"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("  Step Code Value: 192\n  Step Number: 7\n"), std::string::npos) << out.str();
     for (Channel channel : kAllChannels) {
         const std::string content = readFile(lutPathFor(dir, channel));
-        EXPECT_EQ(content.substr(content.size() - 20), "0.879483\r\n0.879483\r\n") << channelName(channel); // entry 6175
+        EXPECT_EQ(content.substr(content.size() - 20), "0.879483\r\n0.879483\r\n")
+            << channelName(channel); // entry 6175
     }
 }
 
@@ -79,12 +82,13 @@ TEST_F(LinearityCommandTest, VerificationFitsTheFirstKStepsAndSavesTheGrayscaleT
     // exactly; the flat steps 8 and 9 (which pull the full fit down to 2.00) lie beyond K.
     EXPECT_EQ(run({"--data", data(compressedHighlights()), "--verification", "7", "--save"}), kExitSuccess)
         << err.str() << out.str();
-    EXPECT_EQ(out.str().substr(0, out.str().find("1D LUT files")), "Status:\n"
-                                                                   "Display Gamma Values:\n"
-                                                                   "  Grayscale: 2.20\n"
-                                                                   "Primary Calibration Target Values:\n"
-                                                                   "  Step Code Value: 192\n"
-                                                                   "  Step Number: 7\n");
+    EXPECT_EQ(out.str().substr(0, out.str().find("1D LUT files")),
+              "Status:\n"
+              "Display Gamma Values:\n"
+              "  Grayscale: 2.20\n"
+              "Primary Calibration Target Values:\n"
+              "  Step Code Value: 192\n"
+              "  Step Number: 7\n");
     const std::string red = readFile(lutPathFor(dir, Channel::Red));
     EXPECT_EQ(std::count(red.begin(), red.end(), '\n'), 8192);
     // python: (1 / 8191) ** (1 / 2.2) and (8190 / 8191) ** (1 / 2.2), six digits.
@@ -99,9 +103,14 @@ TEST_F(LinearityCommandTest, VerificationFitsTheFirstKStepsAndSavesTheGrayscaleT
 TEST_F(LinearityCommandTest, UsageErrors)
 {
     useSteps(kFiveSteps);
-    for (const CommandArguments& args : std::vector<CommandArguments>{
-             {"--bogus"}, {"extra"}, {"--noise-reduction", "maybe"}, {"--data"}, {"--verification", "0"},
-             {"--verification", "x"}, {"--verification", "6", "--data", data(kWorkedExample), "--save"}}) {
+    for (const CommandArguments& args :
+         std::vector<CommandArguments>{{"--bogus"},
+                                       {"extra"},
+                                       {"--noise-reduction", "maybe"},
+                                       {"--data"},
+                                       {"--verification", "0"},
+                                       {"--verification", "x"},
+                                       {"--verification", "6", "--data", data(kWorkedExample), "--save"}}) {
         EXPECT_EQ(run(args), kExitUsage) << args.front();
         EXPECT_NE(err.str().find("usage: chromix linearity"), std::string::npos) << args.front();
         EXPECT_TRUE(out.str().empty()) << out.str();
@@ -121,8 +130,9 @@ TEST_F(LinearityCommandTest, FailuresExitWithOne)
     // The window's text, and the file with the reason; a FIFO is refused, not waited on.
     const std::string fifo = (dir / "fifo.txt").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const auto& [file, reason] : {std::pair<std::string, std::string>{(dir / "missing.txt").string(), "No such file or directory"},
-                                       {fifo, "not a regular file but a FIFO"}}) {
+    for (const auto& [file, reason] :
+         {std::pair<std::string, std::string>{(dir / "missing.txt").string(), "No such file or directory"},
+          {fifo, "not a regular file but a FIFO"}}) {
         EXPECT_EQ(run({"--data", file}), kExitFailure);
         EXPECT_NE(out.str().find("  The linearity data file has format or data errors!\n"), std::string::npos);
         EXPECT_EQ(err.str(), "chromix linearity: " + file + ": " + reason + "\n");

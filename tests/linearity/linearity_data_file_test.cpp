@@ -31,19 +31,20 @@ TEST_F(DataFileTest, SaveWritesTheExactLayoutLoadRestoresGridAndOptionsAndAFaile
     run.calibration.setClipBrightRegion(true); // without Bright Region Correction: written OFF
     ASSERT_TRUE(saveDataFile(run.calibration, file()));
     ASSERT_TRUE(loadDataFile(reloaded.calibration, file()));
-    EXPECT_EQ(readFile(file()), "[DATA]\r\n"
-                                "MEASURED_DATA_1=  0.1520,   0.3000,   0.0500\r\n"
-                                "MEASURED_DATA_2=1234.5000,   2.0000,   2.0000\r\n"
-                                "MEASURED_DATA_3=       x,   3.0000,   3.0000\r\n"
-                                "MEASURED_DATA_4=  3.0000,   4.0000,   4.0000\r\n"
-                                "MEASURED_DATA_5=  4.0000,   5.0000,   5.0000\r\n"
-                                "[PARAMETERS]\r\n"
-                                "VERSION=1.00\r\n"
-                                "NOISE_REDUCTION=ON\r\n"
-                                "VERIFICATION_CHECK_BOX=OFF\r\n"
-                                "VERIFICATION_STEP=0\r\n"
-                                "BRIGHT_REGION_CORRECTION=OFF\r\n"
-                                "CLIP_BRIGHT_REGION=OFF\r\n");
+    EXPECT_EQ(readFile(file()),
+              "[DATA]\r\n"
+              "MEASURED_DATA_1=  0.1520,   0.3000,   0.0500\r\n"
+              "MEASURED_DATA_2=1234.5000,   2.0000,   2.0000\r\n"
+              "MEASURED_DATA_3=       x,   3.0000,   3.0000\r\n"
+              "MEASURED_DATA_4=  3.0000,   4.0000,   4.0000\r\n"
+              "MEASURED_DATA_5=  4.0000,   5.0000,   5.0000\r\n"
+              "[PARAMETERS]\r\n"
+              "VERSION=1.00\r\n"
+              "NOISE_REDUCTION=ON\r\n"
+              "VERIFICATION_CHECK_BOX=OFF\r\n"
+              "VERIFICATION_STEP=0\r\n"
+              "BRIGHT_REGION_CORRECTION=OFF\r\n"
+              "CLIP_BRIGHT_REGION=OFF\r\n");
     EXPECT_EQ(reloaded.grid.cellText(1, 0), "0.3000");
     EXPECT_TRUE(reloaded.calibration.options().noiseReduction);
     EXPECT_FALSE(reloaded.calibration.options().clipBrightRegion);
@@ -61,7 +62,8 @@ TEST_F(DataFileTest, OlderVersionsCommaRunsAndBothBrightRegionOptionsLoad)
 {
     std::string text = replaced(dataFileText(kWorkedExample), "VERSION=1.00", "VERSION=0.99");
     text = replaced(text, "NOISE_REDUCTION=OFF", "NOISE_REDUCTION=on"); // "on" is not "ON"
-    text = replaced(text, "BRIGHT_REGION_CORRECTION=OFF\r\nCLIP_BRIGHT_REGION=OFF", "BRIGHT_REGION_CORRECTION=ON\r\nCLIP_BRIGHT_REGION=ON");
+    text = replaced(text, "BRIGHT_REGION_CORRECTION=OFF\r\nCLIP_BRIGHT_REGION=OFF",
+                    "BRIGHT_REGION_CORRECTION=ON\r\nCLIP_BRIGHT_REGION=ON");
     text = replaced(text, "5.5, 5.5, 5.5", ",,5.5,,, 6.5 ,\t7.5 ,8.5"); // spaces are trimmed, a tab is text
     run.calibration.setNoiseReduction(true);
     writeFile(file(), text);
@@ -83,18 +85,20 @@ TEST_F(DataFileTest, FormatErrorsKeepWhatLoadedBeforeThem)
     };
     constexpr const char* kVersionError = "Invalid version number for the linearity data file!";
     // NOISE_REDUCTION is read after the rows: the grid is filled, nothing is applied.
-    for (const Case& error : {Case{"VERSION=1.00", "VERSION=1.01", kVersionError, 0},
-                              Case{"NOISE_REDUCTION=OFF\r\n", "", kFormatError, 5},
-                              Case{"MEASURED_DATA_4=52.5, 52.5, 52.5", "MEASURED_DATA_4=52.5, 52.5", kFormatError, 3},
-                              Case{"MEASURED_DATA_5=", "MEASURED_DATA_6=", kFormatError, 4},
-                              Case{"MEASURED_DATA_2=5.5, 5.5, 5.5", "MEASURED_DATA_2=5.5,  , 5.5", kFormatError, 1}}) {
+    for (const Case& error :
+         {Case{"VERSION=1.00", "VERSION=1.01", kVersionError, 0}, Case{"NOISE_REDUCTION=OFF\r\n", "", kFormatError, 5},
+          Case{"MEASURED_DATA_4=52.5, 52.5, 52.5", "MEASURED_DATA_4=52.5, 52.5", kFormatError, 3},
+          Case{"MEASURED_DATA_5=", "MEASURED_DATA_6=", kFormatError, 4},
+          Case{"MEASURED_DATA_2=5.5, 5.5, 5.5", "MEASURED_DATA_2=5.5,  , 5.5", kFormatError, 1}}) {
         SCOPED_TRACE(error.to);
         LinearityRun fresh(kFiveSteps);
         writeFile(file(), replaced(dataFileText(kWorkedExample), error.from, error.to));
         EXPECT_FALSE(loadDataFile(fresh.calibration, file()));
         EXPECT_EQ(fresh.status.text(), error.message);
         for (int row = 0; row < 5; ++row)
-            EXPECT_EQ(fresh.grid.cellText(0, row), row < error.filledRows ? kWorkedExample[static_cast<std::size_t>(row)] : "0.000") << row;
+            EXPECT_EQ(fresh.grid.cellText(0, row),
+                      row < error.filledRows ? kWorkedExample[static_cast<std::size_t>(row)] : "0.000")
+                << row;
         EXPECT_FALSE(fresh.calibration.plotValid());
     }
     EXPECT_FALSE(loadDataFile(run.calibration, run.dir / "no such file.txt"));

@@ -87,7 +87,8 @@ inline std::vector<std::string> powerLawTexts(const std::vector<int>& codes, dou
     std::vector<std::string> texts;
     char text[32];
     for (int code : codes)
-        texts.emplace_back(text, std::to_chars(text, text + sizeof text, black + peak * std::pow(code / 255.0, gamma)).ptr);
+        texts.emplace_back(text,
+                           std::to_chars(text, text + sizeof text, black + peak * std::pow(code / 255.0, gamma)).ptr);
     return texts;
 }
 
@@ -109,9 +110,11 @@ inline std::string dataFileText(const std::vector<std::string>& values)
 {
     std::string text = "[DATA]\r\n";
     for (std::size_t i = 0; i < values.size(); ++i)
-        text += "MEASURED_DATA_" + std::to_string(i + 1) + "=" + values[i] + ", " + values[i] + ", " + values[i] + "\r\n";
-    return text + "[PARAMETERS]\r\nVERSION=1.00\r\nVERIFICATION_CHECK_BOX=OFF\r\nVERIFICATION_STEP=0\r\n"
-                  "NOISE_REDUCTION=OFF\r\nBRIGHT_REGION_CORRECTION=OFF\r\nCLIP_BRIGHT_REGION=OFF\r\n";
+        text +=
+            "MEASURED_DATA_" + std::to_string(i + 1) + "=" + values[i] + ", " + values[i] + ", " + values[i] + "\r\n";
+    return text
+        + "[PARAMETERS]\r\nVERSION=1.00\r\nVERIFICATION_CHECK_BOX=OFF\r\nVERIFICATION_STEP=0\r\n"
+          "NOISE_REDUCTION=OFF\r\nBRIGHT_REGION_CORRECTION=OFF\r\nCLIP_BRIGHT_REGION=OFF\r\n";
 }
 
 inline std::string replaced(std::string text, const std::string& from, const std::string& to)

@@ -32,8 +32,8 @@ TEST(MeasurementSetTest, AGridOfNumbersValidatesWithBlackSubtracted)
 
     const KeyedTable<double>& red = set.workingTable().measuredY(Channel::Red);
     EXPECT_EQ(red.valueOr(1, -1), 0.0001); // whatever black level was typed
-    EXPECT_EQ(red.valueOr(3, -1), 0.005);  // equal to black
-    EXPECT_EQ(red.valueOr(4, -1), 0.005);  // below black
+    EXPECT_EQ(red.valueOr(3, -1), 0.005); // equal to black
+    EXPECT_EQ(red.valueOr(4, -1), 0.005); // below black
     EXPECT_FALSE(set.workingTable().isPresent(Channel::Green, 3));
     // The untouched blue column reads 0.000 everywhere: entered, all at the black level.
     EXPECT_EQ(set.workingTable().measuredY(Channel::Blue).valueOr(6, -1), 0.005);
@@ -45,16 +45,17 @@ TEST(MeasurementSetTest, MessagesComeInTheirFixedOrderAndAllChecksRun)
     LinearityRun run(kSixSteps);
     run.fillColumn(0, {"1", "x", "X", "4", "5", "6"}); // four values
     run.fillColumn(1, {"x", "2", "3", "4", "5", "6"}); // five values, no first
-    run.fillColumn(2, {"", "2", "3", "4", "5", "."});  // four values, no first, no last
+    run.fillColumn(2, {"", "2", "3", "4", "5", "."}); // four values, no first, no last
     MeasurementSet& set = run.calibration.measurements();
     EXPECT_FALSE(set.validateMeasurements());
-    EXPECT_EQ(run.status.lines(), (std::vector<std::string>{
-                                      "Number of entered measured values for Red is too small",
-                                      "Number of entered measured values for Blue is too small",
-                                      "Missing required first Green measured value",
-                                      "Missing required first Blue measured value",
-                                      "Missing required last Blue measured value",
-                                  }));
+    EXPECT_EQ(run.status.lines(),
+              (std::vector<std::string>{
+                  "Number of entered measured values for Red is too small",
+                  "Number of entered measured values for Blue is too small",
+                  "Missing required first Green measured value",
+                  "Missing required first Blue measured value",
+                  "Missing required last Blue measured value",
+              }));
     EXPECT_TRUE(run.status.isError());
 }
 
@@ -69,10 +70,11 @@ TEST(MeasurementSetTest, VerificationModeReadsKRowsAndReportsGrayscaleAsRed)
     // k < N: row N - 1 is never read, so the last-value check cannot fail.
     set.setVerificationSteps(5);
     EXPECT_FALSE(set.validateMeasurements());
-    EXPECT_EQ(run.status.lines(), (std::vector<std::string>{
-                                      "Number of entered measured values for Red is too small",
-                                      "Missing required first Red measured value",
-                                  }));
+    EXPECT_EQ(run.status.lines(),
+              (std::vector<std::string>{
+                  "Number of entered measured values for Red is too small",
+                  "Missing required first Red measured value",
+              }));
 
     // k = N checks step N; green and blue have no column and are not reported.
     run.status.clearStatus();

@@ -113,7 +113,8 @@ TEST_F(SaveTablesTest, AFailingGreenFileStopsTheSaveAtGreen)
         EXPECT_EQ(run.status.text(), failure.message);
         EXPECT_TRUE(run.status.isError());
         EXPECT_EQ(readFile(lut(Channel::Red)), referenceLutFile(kWorkedExampleGamma));
-        EXPECT_EQ((std::vector<std::string>{run.storedFlag(Channel::Red), run.storedFlag(Channel::Green), run.storedFlag(Channel::Blue)}),
+        EXPECT_EQ((std::vector<std::string>{run.storedFlag(Channel::Red), run.storedFlag(Channel::Green),
+                                            run.storedFlag(Channel::Blue)}),
                   (std::vector<std::string>{"true", failure.greenFlag, "true"}));
         EXPECT_FALSE(std::filesystem::exists(lut(Channel::Blue)) || std::filesystem::exists(diagnostics()));
     }
@@ -141,7 +142,8 @@ TEST_F(SaveTablesTest, EveryFlagWriteFindsACompleteFileAndAFailedWriteKeepsTheOl
     EXPECT_FALSE(withFifo.diagnosticsWritten);
     ASSERT_EQ(watching.seen.size(), 6u);
     for (const ValueWriteSeen& write : watching.seen)
-        EXPECT_TRUE(write.fileBytes == complete) << write.name << "=" << write.data << " over " << write.fileBytes.size() << " bytes";
+        EXPECT_TRUE(write.fileBytes == complete)
+            << write.name << "=" << write.data << " over " << write.fileBytes.size() << " bytes";
 
     // Files larger than 32 KiB fail to write (the store file is smaller).
     const TableSaveResult failed = [&] {
@@ -163,8 +165,9 @@ TEST(DiagnosticsFileTest, CellsAsTypedInTheGeneralForm)
     run.fillColumn(0, {"0.150", "1,234.5"});
     run.fillColumn(1, {"0.3000", "x"});
     run.fillColumn(2, {"0.05", "0.000015"});
-    EXPECT_EQ(formatMeasuredLinearities(run.calibration.measurements()), "Row 1: Red Y=0.15, Green Y=0.3, Blue Y=0.05\r\n"
-                                                                         "Row 2: Red Y=1234.5, Green Y=x, Blue Y=1.5e-005\r\n");
+    EXPECT_EQ(formatMeasuredLinearities(run.calibration.measurements()),
+              "Row 1: Red Y=0.15, Green Y=0.3, Blue Y=0.05\r\n"
+              "Row 2: Red Y=1234.5, Green Y=x, Blue Y=1.5e-005\r\n");
 }
 
 } // namespace

@@ -68,7 +68,8 @@ std::vector<Literal> stringLiterals(const std::string& code)
         } else if (code.compare(i, 2, "/*") == 0) {
             const std::size_t end = code.find("*/", i + 2);
             line += static_cast<int>(std::count(code.begin() + static_cast<std::ptrdiff_t>(i),
-                                                code.begin() + static_cast<std::ptrdiff_t>(std::min(end, code.size())), '\n'));
+                                                code.begin() + static_cast<std::ptrdiff_t>(std::min(end, code.size())),
+                                                '\n'));
             i = end == std::string::npos ? end : end + 2;
         } else if (c == '\'') {
             for (++i; i < code.size() && code[i] != '\''; ++i)
@@ -114,7 +115,8 @@ std::vector<Literal> stringLiterals(const std::string& code)
 bool isWindowText(const std::string& text)
 {
     const std::size_t first = text.rfind('&', 0) == 0 ? 1 : 0;
-    return first < text.size() && std::isupper(static_cast<unsigned char>(text[first])) && text.find(' ') != std::string::npos;
+    return first < text.size() && std::isupper(static_cast<unsigned char>(text[first]))
+        && text.find(' ') != std::string::npos;
 }
 
 std::string collapseSpaces(const std::string& text)
@@ -163,8 +165,8 @@ std::vector<std::string> fixedParts(const std::string& text)
 // white space collapsed.
 std::string manualText()
 {
-    const std::map<std::string, std::string> entities = {{"amp", "&"},  {"lt", "<"},      {"gt", ">"},
-                                                         {"quot", "\""}, {"#39", "'"},     {"apos", "'"},
+    const std::map<std::string, std::string> entities = {{"amp", "&"},   {"lt", "<"},        {"gt", ">"},
+                                                         {"quot", "\""}, {"#39", "'"},       {"apos", "'"},
                                                          {"nbsp", " "},  {"trade", "\u2122"}};
     std::string text;
     for (const auto& entry : fs::directory_iterator(kSource / "docs" / "manual")) {
@@ -192,8 +194,10 @@ std::string manualText()
 bool skipped(const fs::path& path)
 {
     const fs::path relative = fs::relative(path, kSource);
-    return std::find(std::begin(kSkippedFolders), std::end(kSkippedFolders), relative.begin()->string()) != std::end(kSkippedFolders)
-        || std::find(std::begin(kSkippedFiles), std::end(kSkippedFiles), path.filename().string()) != std::end(kSkippedFiles);
+    return std::find(std::begin(kSkippedFolders), std::end(kSkippedFolders), relative.begin()->string())
+        != std::end(kSkippedFolders)
+        || std::find(std::begin(kSkippedFiles), std::end(kSkippedFiles), path.filename().string())
+        != std::end(kSkippedFiles);
 }
 
 TEST(Manual, HoldsEveryTextTheWindowsShow)
@@ -217,7 +221,8 @@ TEST(Manual, HoldsEveryTextTheWindowsShow)
             for (const std::string& part : fixedParts(literal.text)) {
                 ++checked;
                 if (manual.find(part) == std::string::npos)
-                    missing.push_back(fs::relative(entry->path(), kSource).string() + ":" + std::to_string(literal.line) + ": " + part);
+                    missing.push_back(fs::relative(entry->path(), kSource).string() + ":" + std::to_string(literal.line)
+                                      + ": " + part);
             }
         }
     }

@@ -21,7 +21,8 @@ TEST(MatrixMathTest, DeterminantOfAnyOrderInverseAndProduct)
 
     const MatrixInverse inverse;
     // Determinant 1: the inverse is the adjugate, worked by hand.
-    EXPECT_EQ(inverse.invert({{{1, 2, 3}, {0, 1, 4}, {5, 6, 0}}}), (Matrix3{{{-24, 18, 5}, {20, -15, -4}, {-5, 4, 1}}}));
+    EXPECT_EQ(inverse.invert({{{1, 2, 3}, {0, 1, 4}, {5, 6, 0}}}),
+              (Matrix3{{{-24, 18, 5}, {20, -15, -4}, {-5, 4, 1}}}));
     EXPECT_FALSE(std::isfinite(inverse.invert({{{1, 2, 3}, {4, 5, 6}, {1, 2, 3}}})[0][0]));
     EXPECT_EQ(MatrixMultiplier().multiply({{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}}, {{{9, 8, 7}, {6, 5, 4}, {3, 2, 1}}}),
               (Matrix3{{{30, 24, 18}, {84, 69, 54}, {138, 114, 90}}}));

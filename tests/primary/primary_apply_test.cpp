@@ -15,11 +15,11 @@ namespace {
 // primaries' X = x Y / y, Y, Z = (1 - x - y) Y / y as the columns of P, D = P^-1 * target
 // by Gauss-Jordan elimination, then D scaled to a largest row sum of 1.
 constexpr Matrix3 kBt709OnNonRgbLed{{{0.99993353, 0, 6.64700262e-05},
-                                      {-8.33389259e-05, 0.99964499, -5.53846476e-06},
-                                      {-2.4095245e-05, 0, 0.999504125}}};
+                                     {-8.33389259e-05, 0.99964499, -5.53846476e-06},
+                                     {-2.4095245e-05, 0, 0.999504125}}};
 constexpr Matrix3 kBt709OnRgbLed{{{1.34722521, -0.389108787, 0.0128668603},
-                                   {-0.0832442205, 1.05913029, -0.0572284095},
-                                   {-0.0153775693, -0.0618034641, 1.07718103}}};
+                                  {-0.0832442205, 1.05913029, -0.0572284095},
+                                  {-0.0153775693, -0.0618034641, 1.07718103}}};
 // The code rounds its inputs to single precision, which moves its results by about 1e-7.
 void expectMatrixNear(const Matrix3& actual, const Matrix3& expected)
 {
@@ -65,9 +65,10 @@ TEST_F(ApplyTest, Bt709PrimariesOnBothDisplayTypes)
         const ApplyResult result = apply(bt709FieldTexts(), displayType);
         EXPECT_EQ(result.status.text, "");
         EXPECT_TRUE(result.saveEnabled && result.matricesValid);
-        EXPECT_EQ(result.reportText, "D65 Download Matrix \r\n" + std::string(reportRows) +
-                                         "Native Download Matrix \r\n1.000000 0.000000 0.000000 \r\n"
-                                         "0.000000 1.000000 0.000000 \r\n0.000000 0.000000 1.000000 \r\n");
+        EXPECT_EQ(result.reportText,
+                  "D65 Download Matrix \r\n" + std::string(reportRows)
+                      + "Native Download Matrix \r\n1.000000 0.000000 0.000000 \r\n"
+                        "0.000000 1.000000 0.000000 \r\n0.000000 0.000000 1.000000 \r\n");
         EXPECT_EQ(matrixFileText(matrices), "1 0 0\r\n0 1 0\r\n0 0 1\r\n" + std::string(fileRows));
         expectMatrixNear(matrices.d65, expected);
     }
@@ -79,8 +80,9 @@ TEST_F(ApplyTest, OnlyTheRatiosOfPositiveLuminancesMatter)
     EXPECT_EQ(apply(withLuminances("21.26", "71.52", "7.22")).reportText, reference);
     // A luminance not above 0 is a misreading, even when the ratios would give a matrix
     // (a red of -0.1 gives a coefficient of -2.86, which the processor cannot hold).
-    for (const FieldTexts& texts : {withLuminances("-21.26", "-71.52", "-7.22"), withLuminances("-0.1", "0.7152", "0.0722"),
-                                    withLuminances("0", "0.7152", "0.0722")}) {
+    for (const FieldTexts& texts :
+         {withLuminances("-21.26", "-71.52", "-7.22"), withLuminances("-0.1", "0.7152", "0.0722"),
+          withLuminances("0", "0.7152", "0.0722")}) {
         const ApplyResult result = apply(texts);
         EXPECT_EQ(result.status.text, "Invalid Luminance values");
         EXPECT_FALSE(result.saveEnabled);
@@ -111,10 +113,10 @@ TEST_F(ApplyTest, InputChecksStopTheRunAndKeepTheLastMatrices)
     const Matrix3 goodMatrix = matrices.d65;
     // Since z is derived, only values that are not finite or huge fail the chromaticity
     // checks, red first; the luminances (all 0 here) are checked after them.
-    for (const auto& [red, green, blue, message] : std::vector<std::array<const char*, 4>>{
-             {"0.64", "0.30", "0.15", "Invalid Luminance values"},
-             {"inf", "nan", "0", "Invalid Red values"},
-             {"0.64", "1e30", "0.15", "Invalid Green values"}}) {
+    for (const auto& [red, green, blue, message] :
+         std::vector<std::array<const char*, 4>>{{"0.64", "0.30", "0.15", "Invalid Luminance values"},
+                                                 {"inf", "nan", "0", "Invalid Red values"},
+                                                 {"0.64", "1e30", "0.15", "Invalid Green values"}}) {
         FieldTexts texts = withLuminances("0", "0", "0");
         texts[0].x = red;
         texts[1].x = green;

@@ -45,7 +45,8 @@ TEST_F(PrimaryCommandTest, ReproducesTheWorkedExamplesFromADataFileAndSaves)
 
     EXPECT_EQ(run({"--data", dataPath, "--display-type", "rgb-led", "--save"}), kExitSuccess) << err.str();
     EXPECT_TRUE(printed("1.347225 -0.389109 0.012867 \n-0.083244 1.059130 -0.057228 \n"
-                        "-0.015378 -0.061803 1.077181 \n")) << out.str();
+                        "-0.015378 -0.061803 1.077181 \n"))
+        << out.str();
     EXPECT_EQ(readFile(matrixFile), kRgbLedMatrixFile);
     EXPECT_NE(readFile(dir / "registry.reg").find("\"Current Valid\"=\"true\""), std::string::npos);
 }
@@ -58,8 +59,9 @@ TEST_F(PrimaryCommandTest, FailuresExitWithOneAndSaveNothing)
 
     EXPECT_EQ(run({"--data", (dir / "none.txt").string()}), kExitFailure);
     EXPECT_TRUE(printed("Status: The primary data file has format or data errors!")) << out.str();
-    EXPECT_EQ(err.str(), "chromix primary: cannot read the primary data file " + (dir / "none.txt").string()
-                             + ": No such file or directory\n");
+    EXPECT_EQ(err.str(),
+              "chromix primary: cannot read the primary data file " + (dir / "none.txt").string()
+                  + ": No such file or directory\n");
 
     // The window's text, and beneath it the file and the system's reason.
     const std::string matrixPath = (dir / "no" / "m.txt").string();
@@ -71,8 +73,8 @@ TEST_F(PrimaryCommandTest, FailuresExitWithOneAndSaveNothing)
 
 TEST_F(PrimaryCommandTest, UsageErrorsExitWithTwo)
 {
-    for (const CommandArguments& args : {CommandArguments{"--display-type", "oled"}, CommandArguments{"--data"},
-                                         CommandArguments{"stray"}}) {
+    for (const CommandArguments& args :
+         {CommandArguments{"--display-type", "oled"}, CommandArguments{"--data"}, CommandArguments{"stray"}}) {
         EXPECT_EQ(run(args), kExitUsage) << args.front();
         EXPECT_NE(err.str().find("usage: chromix primary"), std::string::npos);
     }

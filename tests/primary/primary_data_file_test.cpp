@@ -42,8 +42,8 @@ TEST_F(PrimaryDataFileTest, SaveWritesDataThenParametersAndKeepsOtherSections)
     writeFile(file, "[OPERATOR]\r\nNAME=Ada\r\n[DATA]\r\nMEASURED_DATA_RED=1, 2, 3\r\nCOMMENT=old\r\n");
     ASSERT_TRUE(savePrimaryData(file, bt709FieldTexts(), DisplayType::RgbLed, error));
     const std::string content = readFile(file);
-    for (const char* line : {"[OPERATOR]\r\nNAME=Ada\r\n", "COMMENT=old\r\n", "MEASURED_DATA_RED=0.64, 0.33, 0.2126\r\n",
-                             "DISPLAY_TYPE=RGB_LED_DISPLAY\r\n"})
+    for (const char* line : {"[OPERATOR]\r\nNAME=Ada\r\n", "COMMENT=old\r\n",
+                             "MEASURED_DATA_RED=0.64, 0.33, 0.2126\r\n", "DISPLAY_TYPE=RGB_LED_DISPLAY\r\n"})
         EXPECT_NE(content.find(line), std::string::npos) << line << content;
     EXPECT_EQ(content.find("1, 2, 3"), std::string::npos) << content;
 

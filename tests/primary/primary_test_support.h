@@ -14,12 +14,13 @@ inline FieldTexts bt709FieldTexts()
 }
 
 // A primary data file of the BT.709 primaries in another luminance scale.
-inline std::string primaryDataFileText(const std::string& red = "0.64, 0.33, 21.26", const std::string& version = "1.00",
+inline std::string primaryDataFileText(const std::string& red = "0.64, 0.33, 21.26",
+                                       const std::string& version = "1.00",
                                        const std::string& displayType = "RGB_LED_DISPLAY")
 {
-    return "[DATA]\r\nMEASURED_DATA_RED=" + red + "\r\nMEASURED_DATA_GREEN=0.30, 0.60, 71.52\r\n" +
-           "MEASURED_DATA_BLUE=0.15, 0.06, 7.22\r\n[PARAMETERS]\r\nVERSION=" + version +
-           "\r\nDISPLAY_TYPE=" + displayType + "\r\n";
+    return "[DATA]\r\nMEASURED_DATA_RED=" + red + "\r\nMEASURED_DATA_GREEN=0.30, 0.60, 71.52\r\n"
+        + "MEASURED_DATA_BLUE=0.15, 0.06, 7.22\r\n[PARAMETERS]\r\nVERSION=" + version
+        + "\r\nDISPLAY_TYPE=" + displayType + "\r\n";
 }
 
 // The matrix file of those primaries on an RGB LED display.
@@ -35,7 +36,9 @@ inline std::string primaryStoreText(const std::string& installDirectory, const s
 {
     StoreFileText store;
     store.key("").value("install directory", installDirectory);
-    store.key("Matrix").value("Current", matrixCurrent).value("Current Valid", currentValid)
+    store.key("Matrix")
+        .value("Current", matrixCurrent)
+        .value("Current Valid", currentValid)
         .value("Default", installDirectory + "/default_matrix.txt");
     for (const char* key : {"First1D\\Default", "Second1D\\Default", "Second1D\\Current"})
         store.key(key).value("Red", "/l/r.txt").value("Green", "/l/g.txt").value("Blue", "/l/b.txt");

@@ -66,9 +66,10 @@ TEST_F(TrisolaDialogStateTest, SaveWritesTheLastComputedMatricesAndEndsTheDialog
     ASSERT_TRUE(applyAndSave(undefinedBlue())) << dialog->status().text;
     EXPECT_EQ(readFile(matrixFile), kRgbLedMatrixFile);
     EXPECT_EQ(storedCurrentValid(), "true");
-    EXPECT_EQ(readFile(diagnosticsFile), "Red values: x=0.64, y=0.33, Y=0.2126\r\n"
-                                         "Green values: x=0.30, y=0.60, Y=0.7152\r\n"
-                                         "Blue values: x=0, y=0, Y=0.0722\r\n");
+    EXPECT_EQ(readFile(diagnosticsFile),
+              "Red values: x=0.64, y=0.33, Y=0.2126\r\n"
+              "Green values: x=0.30, y=0.60, Y=0.7152\r\n"
+              "Blue values: x=0, y=0, Y=0.0722\r\n");
     EXPECT_TRUE(dialog->finished());
     std::filesystem::remove(matrixFile);
     EXPECT_FALSE(dialog->save());

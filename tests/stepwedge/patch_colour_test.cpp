@@ -17,8 +17,9 @@ TEST(PatchColour, CodeGoesIntoTheSelectedBytesAndStepsOutsideTheListAreBlack)
         ColourSelection selection;
         std::uint32_t word;
     } cases[] = {
-        {2, Red, 0x000040}, {2, Green, 0x004000}, {2, Blue, 0x400000}, {3, Grayscale, 0x808080}, {4, Grayscale, 0x00FFFF},
-        {0, Red, 0}, {5, Grayscale, 0}, {INT32_MAX, Green, 0}, {INT32_MIN, Blue, 0},
+        {2, Red, 0x000040},       {2, Green, 0x004000},     {2, Blue, 0x400000},
+        {3, Grayscale, 0x808080}, {4, Grayscale, 0x00FFFF}, {0, Red, 0},
+        {5, Grayscale, 0},        {INT32_MAX, Green, 0},    {INT32_MIN, Blue, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(patchColour(table, c.step, c.selection), c.word) << "step " << c.step;

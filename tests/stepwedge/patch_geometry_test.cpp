@@ -21,8 +21,8 @@ TEST(PatchGeometry, CentredSquareFollowsTheWidthWhateverTheHeight)
         PatchRect expected;
     } cases[] = {
         {1280, 900, TargetSize::FullScreen, {0, 0, 1280, 900}},
-        {1280, 900, TargetSize::Centred, {537, 347, 742, 552}},  // centre (640, 450), half 102.4
-        {1281, 900, TargetSize::Centred, {538, 347, 743, 552}},  // centre x 641, half 102.48
+        {1280, 900, TargetSize::Centred, {537, 347, 742, 552}}, // centre (640, 450), half 102.4
+        {1281, 900, TargetSize::Centred, {538, 347, 743, 552}}, // centre x 641, half 102.48
         {1920, 200, TargetSize::Centred, {806, -53, 1113, 253}}, // top above the area, truncated
     };
     for (const auto& c : cases)

@@ -43,7 +43,8 @@ struct Bus {
     ~Bus()
     {
         for (std::size_t i = 0; i < devices_.size(); ++i)
-            std::ofstream(dir / ("reloads-" + std::to_string(i + 1) + ".txt")) << devices_[i]->mpsse(0).reloadEdges() << "\n";
+            std::ofstream(dir / ("reloads-" + std::to_string(i + 1) + ".txt"))
+                << devices_[i]->mpsse(0).reloadEdges() << "\n";
     }
 
     SimulatedClock clock;
@@ -206,8 +207,8 @@ int libusb_get_device_descriptor(libusb_device* device, libusb_device_descriptor
     descriptor->idVendor = kFtdiVendorId;
     descriptor->idProduct = static_cast<std::uint16_t>(productOf(info.chip));
     descriptor->bcdDevice = info.chip == FtdiChip::FT2232C ? 0x0500
-                          : info.chip == FtdiChip::FT2232H ? 0x0700
-                          : info.chip == FtdiChip::FT4232H ? 0x0800
+        : info.chip == FtdiChip::FT2232H                   ? 0x0700
+        : info.chip == FtdiChip::FT4232H                   ? 0x0800
                                                            : 0x0900;
     return 0;
 }

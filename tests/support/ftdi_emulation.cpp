@@ -32,7 +32,10 @@ const char* productString(FtdiChip chip)
 } // namespace
 
 EmulatedMpsse::EmulatedMpsse(FtdiChip chip, SimulatedClock& clock, const FtdiCosts& costs, SimulatedFlashChip* flash)
-    : chip_(chip), clock_(clock), costs_(costs), flash_(flash)
+    : chip_(chip)
+    , clock_(clock)
+    , costs_(costs)
+    , flash_(flash)
 {
 }
 
@@ -210,7 +213,10 @@ std::size_t EmulatedMpsse::execute(std::size_t at)
 
 EmulatedFtdiDevice::EmulatedFtdiDevice(FtdiDevice device, SimulatedClock& clock, const FtdiCosts& costs,
                                        std::filesystem::path imageFile)
-    : device_(std::move(device)), clock_(clock), costs_(costs), flash_(kW25Q64, clock, std::move(imageFile))
+    : device_(std::move(device))
+    , clock_(clock)
+    , costs_(costs)
+    , flash_(kW25Q64, clock, std::move(imageFile))
 {
     const int count = device_.chip == FtdiChip::FT2232H || device_.chip == FtdiChip::FT4232H ? 2 : 1;
     for (int i = 0; i < count; ++i)
@@ -220,7 +226,8 @@ EmulatedFtdiDevice::EmulatedFtdiDevice(FtdiDevice device, SimulatedClock& clock,
 class EmulatedFtdiPort : public FtdiPort {
 public:
     EmulatedFtdiPort(EmulatedFtdiDevice& device, int interfaceIndex)
-        : device_(device), mpsse_(device.mpsse(interfaceIndex))
+        : device_(device)
+        , mpsse_(device.mpsse(interfaceIndex))
     {
         ++device_.openCount_;
     }

@@ -39,7 +39,7 @@ public:
     // ADBUS4 (the processor's reload line) going from low to high while driven.
     int reloadEdges() const { return reloadEdges_; }
     std::vector<std::uint8_t> highSpeedCommandsRefused; // H-chip commands sent to an FT2232C
-    std::vector<std::string> faults;                     // anything not SPI mode 0 as wired
+    std::vector<std::string> faults; // anything not SPI mode 0 as wired
     std::uint64_t roundTrips = 0;
     // Bytes put into the answer stream as if the engine had refused a command.
     void injectAnswer(std::vector<std::uint8_t> bytes) { injected_ = std::move(bytes); }
@@ -58,7 +58,7 @@ private:
     std::vector<std::uint8_t> pending_;
     std::deque<std::uint8_t> answers_;
     std::size_t flushed_ = 0; // answers a send-immediate released
-    bool charged_ = false;    // the answers' round trip is paid
+    bool charged_ = false; // the answers' round trip is paid
     bool divideBy5_ = true;
     std::uint32_t divisor_ = 0xFFFF;
     std::uint8_t lowLevels_ = 0;

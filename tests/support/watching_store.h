@@ -42,7 +42,10 @@ private:
             return inner_->setString(name, data);
         }
         std::uint32_t subKeyCount() const override { return inner_->subKeyCount(); }
-        bool subKeyName(std::uint32_t index, std::string& name) const override { return inner_->subKeyName(index, name); }
+        bool subKeyName(std::uint32_t index, std::string& name) const override
+        {
+            return inner_->subKeyName(index, name);
+        }
         std::unique_ptr<RegistryKey> openSubKey(std::string_view name) const override
         {
             return store_.wrap(inner_->openSubKey(name));

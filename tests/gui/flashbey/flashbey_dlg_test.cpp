@@ -73,16 +73,15 @@ protected:
     // `adapter` names the adapter as the store would ("" for this test's simulated processor).
     void open(const std::string& adapter = "", double pauseScale = 0)
     {
-        dialog = std::make_unique<CFlashbeyDlg>(std::make_unique<RegistryFileStore>(dir / "registry.reg"),
-                                                makeSpiAdapter(adapter.empty() ? "sim:" + (dir / "flash.bin").string() : adapter),
-                                                messages, pauseScale);
+        dialog = std::make_unique<CFlashbeyDlg>(
+            std::make_unique<RegistryFileStore>(dir / "registry.reg"),
+            makeSpiAdapter(adapter.empty() ? "sim:" + (dir / "flash.bin").string() : adapter), messages, pauseScale);
         beeps = std::make_unique<QSignalSpy>(dialog.get(), &CFlashbeyDlg::beeped);
         dialog->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
 
-    template <typename Control>
-    Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
+    template <typename Control> Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
     void click(const char* name) { clickControl(*dialog, name); }
     bool enabled(const char* name) const { return control<QWidget>(name)->isEnabled(); }
     bool checked(const char* name) const { return control<QAbstractButton>(name)->isChecked(); }
@@ -115,7 +114,8 @@ protected:
     // the Cancel caption, each beep, and whether Download can be pressed again.
     std::string ending() const
     {
-        std::string seen = (control<StatusField>("status")->showsError() ? "red: " : "blue: ") + statusText().toStdString();
+        std::string seen =
+            (control<StatusField>("status")->showsError() ? "red: " : "blue: ") + statusText().toStdString();
         seen += " | " + control<QPushButton>("cancel")->text().toStdString();
         for (const QList<QVariant>& beep : *beeps)
             seen += beep.at(0).toBool() ? " | exclamation" : " | default beep";
@@ -153,8 +153,12 @@ TEST_F(DownloadWindow, StartsWithTheDesignedControlsAndNothingOffered)
     const QRect status = control<QWidget>("status")->geometry();
     EXPECT_LE(std::abs((statusGroup.right() - status.right()) - (status.left() - statusGroup.left())), 1);
     const std::pair<const char*, const char*> captions[] = {
-        {"download", "Download"}, {"cancel", "Cancel"}, {"colorTables", "Chromix 3D Tables"},
-        {"calibrationValues", "Calibration Values"}, {"primaryNew", "New"}, {"linearityDefault", "Default"},
+        {"download", "Download"},
+        {"cancel", "Cancel"},
+        {"colorTables", "Chromix 3D Tables"},
+        {"calibrationValues", "Calibration Values"},
+        {"primaryNew", "New"},
+        {"linearityDefault", "Default"},
     };
     for (const auto& [name, caption] : captions)
         EXPECT_EQ(control<QAbstractButton>(name)->text(), QString::fromLatin1(caption));
@@ -326,8 +330,9 @@ TEST_F(DownloadWindow, AFailedDeviceCheckOrRunShowsWhyInRed)
          "may end in @KHZ) or sim:IMAGE. | Done | exclamation | Download enabled"},
         // Refused at the check, naming the path, not by a failed write half a minute later.
         {"sim:" + noFolder, kCinema, false,
-         "red: No device connection\nThe folder of the flash image " + noFolder + " does not exist | Done | exclamation | "
-         "Download enabled"},
+         "red: No device connection\nThe folder of the flash image " + noFolder
+             + " does not exist | Done | exclamation | "
+               "Download enabled"},
         // Looked up as table set "Bare Display" of "Display Type": the catalogue names no files.
         {"", kBareDisplay, false, "red: Unable to open file | Cancel | exclamation | Download enabled"},
         {"", kCinema, true, "red: Unable to open file " + missing + " | Cancel | exclamation | Download enabled"},
@@ -366,8 +371,9 @@ TEST_F(DownloadWindow, ClosingDuringARunStopsItAtOnceWithoutTouchingTheFlash)
     dialog->close();
     EXPECT_TRUE(dialog->isVisible() && dialog->runActive());
     ASSERT_EQ(messages.questions.size(), 3u);
-    EXPECT_EQ(messages.questions[2].text, "A download is running. Stopping now leaves the processor's flash incomplete; "
-                                          "download again before using it. Stop?");
+    EXPECT_EQ(messages.questions[2].text,
+              "A download is running. Stopping now leaves the processor's flash incomplete; "
+              "download again before using it. Stop?");
 
     messages.answer = true;
     QElapsedTimer closing;

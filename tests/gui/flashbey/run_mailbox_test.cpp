@@ -29,10 +29,11 @@ TEST(RunMailbox, KeepsTheLatestOfEachReportAndTheLinesAddedAfterTheLastText)
 
     RecordingObserver window;
     mailbox.deliverTo(window);
-    EXPECT_EQ(window.events, (Events{"status: Flash Erase Fail for 3D Color Tables",
-                                     "append error: Flash download completed unsuccessfully for 3D Color Tables",
-                                     "append error: Flash download completed unsuccessfully", "progress 41", "download on",
-                                     "beep exclamation", "beep default"}));
+    EXPECT_EQ(window.events,
+              (Events{"status: Flash Erase Fail for 3D Color Tables",
+                      "append error: Flash download completed unsuccessfully for 3D Color Tables",
+                      "append error: Flash download completed unsuccessfully", "progress 41", "download on",
+                      "beep exclamation", "beep default"}));
 
     // A new text replaces the lines added before it; an empty mailbox delivers nothing.
     mailbox.appendStatus("old line", true);

@@ -21,13 +21,13 @@ TEST_F(MeasurementGridTyping, KeysBeyondTheLimitsAreRefusedWithABeep)
     struct {
         const char* keys;
         const char* field; // the entry field afterwards
-        int refused;       // keys refused with a beep
+        int refused; // keys refused with a beep
     } const cases[] = {
-        {"12345678", "1234567", 1},   // 12,345,678 is over 10,000,000
+        {"12345678", "1234567", 1}, // 12,345,678 is over 10,000,000
         {"100000000", "10000000", 1}, // 10,000,000 itself is allowed
-        {"0.12345", "0.1234", 1},     // a fifth decimal
-        {"2.5.7", ".7", 0},           // a second point starts afresh
-        {"3-e,x 4", "34", 5},         // no sign, exponent, grouping or blank
+        {"0.12345", "0.1234", 1}, // a fifth decimal
+        {"2.5.7", ".7", 0}, // a second point starts afresh
+        {"3-e,x 4", "34", 5}, // no sign, exponent, grouping or blank
     };
     for (const auto& c : cases) {
         QSignalSpy refused(&grid(), &MyCug::keyRefused);

@@ -14,7 +14,8 @@ namespace {
 
 // 22 steps, so the Step Count list has the 21st entry it starts on.
 const char* const kTwentyTwoSteps = "0~12~24~36~48~60~72~85~97~109~121~133~145~157~170~182~194~206~218~230~242~255";
-const std::vector<int> kTwentyOneCodes{0, 12, 24, 36, 48, 60, 72, 85, 97, 109, 121, 133, 145, 157, 170, 182, 194, 206, 218, 230, 242};
+const std::vector<int> kTwentyOneCodes{0,   12,  24,  36,  48,  60,  72,  85,  97,  109, 121,
+                                       133, 145, 157, 170, 182, 194, 206, 218, 230, 242};
 
 int countPixels(const QImage& image, QRgb colour, const QRect& area)
 {
@@ -38,7 +39,10 @@ public:
 class LinearityWindow : public RamvelWindow {
 protected:
     QString text(const char* label) const { return control<QLabel>(label)->text(); }
-    QStringList gammaLabels() const { return {text("averageGamma"), text("redGamma"), text("greenGamma"), text("blueGamma")}; }
+    QStringList gammaLabels() const
+    {
+        return {text("averageGamma"), text("redGamma"), text("greenGamma"), text("blueGamma")};
+    }
     QStringList targetLabels() const { return {text("stepCodeValue"), text("stepNumber")}; }
     QImage plot() const { return control<ResponsePlot>("responsePlot")->grab().toImage(); }
 };
@@ -66,7 +70,8 @@ TEST_F(LinearityWindow, StartsInNormalModeWithNothingComputed)
                  || checked("clipBrightRegion") || enabled("clipBrightRegion") || enabled("stepCount"));
     const auto* stepCount = control<QComboBox>("stepCount");
     EXPECT_EQ(QStringList({QString::number(stepCount->count()), stepCount->itemText(21), stepCount->currentText()}),
-              QStringList({"22", "22", "21"})) << "entries 1 to 22, the 21st selected";
+              QStringList({"22", "22", "21"}))
+        << "entries 1 to 22, the 21st selected";
     EXPECT_EQ(status(), "");
 }
 
@@ -224,7 +229,8 @@ TEST_F(LinearityWindow, OptionBoxesAndVerificationModeWithOneGrayscaleColumnOfTh
     EXPECT_EQ(grid().verticalHeaderItem(20)->text(), "21");
     EXPECT_EQ(grid().geometry(), QRect(QPoint(20, 20), gridSize)) << "a rebuilt grid sits at (20, 20) pixels";
     EXPECT_TRUE(enabled("plotRed") && enabled("stepCount"));
-    EXPECT_FALSE(enabled("plotGreen") || enabled("plotBlue") || enabled("brightRegionCorrection") || enabled("clipBrightRegion"));
+    EXPECT_FALSE(enabled("plotGreen") || enabled("plotBlue") || enabled("brightRegionCorrection")
+                 || enabled("clipBrightRegion"));
     EXPECT_FALSE(checked("brightRegionCorrection") || checked("clipBrightRegion"));
     EXPECT_TRUE(statusIsError()) << "the automatic Apply ran on a grid of zeros";
 

@@ -28,7 +28,11 @@ class ScriptedChooser final : public DataFileChooser {
 public:
     std::optional<std::filesystem::path> fileToSave(QWidget*) override { return answer(); }
     std::optional<std::filesystem::path> fileToLoad(QWidget*) override { return answer(); }
-    std::optional<std::filesystem::path> answer() { statusWhenAsked = status->text(); return next; }
+    std::optional<std::filesystem::path> answer()
+    {
+        statusWhenAsked = status->text();
+        return next;
+    }
 
     std::optional<std::filesystem::path> next;
     QString statusWhenAsked;
@@ -48,8 +52,7 @@ protected:
         files.status = control<StatusField>("status");
     }
 
-    template <typename Control>
-    Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
+    template <typename Control> Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
     void click(const char* name) { clickControl(*dialog, name); }
     bool enabled(const char* name) const { return control<QWidget>(name)->isEnabled(); }
     bool checked(const char* name) const { return control<QCheckBox>(name)->isChecked(); }
@@ -63,7 +66,10 @@ protected:
         grid().scrollTo(index);
         return grid().visualRect(index).center();
     }
-    void clickCell(int column, int row) { QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(column, row)); }
+    void clickCell(int column, int row)
+    {
+        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(column, row));
+    }
     void editCell(int column, int row)
     {
         clickCell(column, row);

@@ -37,8 +37,8 @@ struct AnsweringChooser final : DataFileChooser {
 };
 
 // Red, green, blue; x, y and Y of each.
-constexpr const char* kFieldNames[9] = {
-    "redX", "redY", "redLuminance", "greenX", "greenY", "greenLuminance", "blueX", "blueY", "blueLuminance"};
+constexpr const char* kFieldNames[9] = {"redX",           "redY",  "redLuminance", "greenX",       "greenY",
+                                        "greenLuminance", "blueX", "blueY",        "blueLuminance"};
 
 // The BT.709 primaries, with luminances of a D65 white in two scales.
 const QStringList kBt709{"0.64", "0.33", "0.2126", "0.30", "0.60", "0.7152", "0.15", "0.06", "0.0722"};
@@ -62,11 +62,13 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     }
 
-    template <typename Control>
-    Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
+    template <typename Control> Control* control(const char* name) const { return findControl<Control>(*dialog, name); }
     void click(const char* name) { clickControl(*dialog, name); }
     // On the indicator: a radio button answers clicks on its indicator and label only.
-    void clickRadio(const char* name) { QTest::mouseClick(control<QRadioButton>(name), Qt::LeftButton, {}, QPoint(5, 5)); }
+    void clickRadio(const char* name)
+    {
+        QTest::mouseClick(control<QRadioButton>(name), Qt::LeftButton, {}, QPoint(5, 5));
+    }
 
     // Replaces a field's text the way an operator does: select all, then type.
     void type(const char* field, const QString& keys)
@@ -91,7 +93,10 @@ protected:
     bool statusIsRed() const { return control<StatusField>("status")->showsError(); }
     QString report() const { return control<QPlainTextEdit>("report")->toPlainText(); }
     bool saveEnabled() const { return control<QPushButton>("save")->isEnabled(); }
-    QImage chart() const { return control<ChromaticityChart>("chart")->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+    QImage chart() const
+    {
+        return control<ChromaticityChart>("chart")->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
 
     TempDir dir;
     const std::filesystem::path matrixFile = dir / "matrix.txt";
@@ -112,11 +117,23 @@ TEST_F(TrisolaWindow, StartsWithZerosRgbLedSaveDisabledAndThePlainChart)
               chromaticityChartImage().convertToFormat(QImage::Format_RGB32));
 
     const std::pair<const char*, const char*> labels[] = {
-        {"measuredGroup", "Measured Chromaticity Values and Measured Luminance"}, {"redGroup", "Red"},
-        {"greenGroup", "Green"}, {"blueGroup", "Blue"}, {"blueXLabel", "x"}, {"blueYLabel", "y"},
-        {"blueLuminanceLabel", "Y"}, {"blueClear", "Clear"}, {"saveData", "Save"}, {"loadData", "Load"},
-        {"displayTypeGroup", "Display Type"}, {"rgbLed", "Velvane Orlam or RGB LED"}, {"nonRgbLed", "Non-RGB LED"},
-        {"matricesGroup", "Calibration Matrices"}, {"statusGroup", "Status"}, {"save", "Save"}, {"apply", "Apply"},
+        {"measuredGroup", "Measured Chromaticity Values and Measured Luminance"},
+        {"redGroup", "Red"},
+        {"greenGroup", "Green"},
+        {"blueGroup", "Blue"},
+        {"blueXLabel", "x"},
+        {"blueYLabel", "y"},
+        {"blueLuminanceLabel", "Y"},
+        {"blueClear", "Clear"},
+        {"saveData", "Save"},
+        {"loadData", "Load"},
+        {"displayTypeGroup", "Display Type"},
+        {"rgbLed", "Velvane Orlam or RGB LED"},
+        {"nonRgbLed", "Non-RGB LED"},
+        {"matricesGroup", "Calibration Matrices"},
+        {"statusGroup", "Status"},
+        {"save", "Save"},
+        {"apply", "Apply"},
         {"cancel", "Cancel"}};
     for (const auto& [name, label] : labels) {
         const QVariant title = control<QWidget>(name)->property("title");
@@ -147,10 +164,10 @@ TEST_F(TrisolaWindow, FieldsTakeDigitsAndOneDecimalPointUpToTheirLimit)
         {"redLuminance", "", 0, 0, "1234567890123", "123456789012"},
         {"greenY", "", 0, 0, "0.6.4-e+ ,5", "0.645"},
         {"redY", "", 0, 0, "0,64", "0.64"},
-        {"greenX", "0.64", 0, 2, ".", ".64"},        // the point in the selection is replaced
-        {"greenX", "0.64", 2, 2, ".", "0.64"},       // the point outside the selection stays alone
+        {"greenX", "0.64", 0, 2, ".", ".64"}, // the point in the selection is replaced
+        {"greenX", "0.64", 2, 2, ".", "0.64"}, // the point outside the selection stays alone
         {"blueX", "12345678", 8, 0, "\b", "1234567"},
-        {"blueY", "", 0, 0, QString(), "12.34"},     // pasted: only what could be typed
+        {"blueY", "", 0, 0, QString(), "12.34"}, // pasted: only what could be typed
     };
     for (const auto& c : cases) {
         auto* field = control<CNumberEdit>(c.field);
@@ -260,7 +277,8 @@ TEST_F(TrisolaWindow, YFieldsShowTwelveCharactersAndEnterAppliesUntilSaveIsEnabl
     const int endX = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x();
     field->home(false);
     field->repaint();
-    EXPECT_GE(endX - field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(), field->fontMetrics().horizontalAdvance(field->text()) - 1);
+    EXPECT_GE(endX - field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center().x(),
+              field->fontMetrics().horizontalAdvance(field->text()) - 1);
 
     typeAll(kMeasured);
     QTest::keyClick(field, Qt::Key_Return);
@@ -342,8 +360,9 @@ TEST_F(TrisolaWindow, DataFileSaveAndLoadBringTheMeasurementsBackAndBadFilesChan
     EXPECT_EQ(chart().pixel(kBt709Corners[0]) & 0xFFFFFF, kBlack);
 
     // A file with errors is reported and leaves the fields and the display type as they were.
-    writeFile(data, "[DATA]\r\nMEASURED_DATA_RED=0.64, 0.33\r\nMEASURED_DATA_GREEN=1,2,3\r\nMEASURED_DATA_BLUE=1,2,3\r\n"
-                    "[PARAMETERS]\r\nVERSION=1.00\r\nDISPLAY_TYPE=RGB_LED_DISPLAY\r\n");
+    writeFile(data,
+              "[DATA]\r\nMEASURED_DATA_RED=0.64, 0.33\r\nMEASURED_DATA_GREEN=1,2,3\r\nMEASURED_DATA_BLUE=1,2,3\r\n"
+              "[PARAMETERS]\r\nVERSION=1.00\r\nDISPLAY_TYPE=RGB_LED_DISPLAY\r\n");
     type("redX", "0.7");
     click("loadData");
     EXPECT_EQ(status(), "The primary data file has format or data errors!");
