@@ -1,7 +1,7 @@
 // chromix linearity end to end on a store and data files written by the test.
 
 #include "cli/commands.h"
-#include "linearity_test_support.h"
+#include "linearity/linearity_test_support.h"
 
 #include <gtest/gtest.h>
 

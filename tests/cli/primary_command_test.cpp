@@ -1,5 +1,5 @@
 #include "cli/commands.h"
-#include "primary_test_support.h"
+#include "primary/primary_test_support.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // chromix image and chromix inspect on a small installation.
 
 #include "cli/commands.h"
-#include "command_installation.h"
+#include "download/command_installation.h"
 
 #include <gtest/gtest.h>
 
