@@ -40,6 +40,16 @@ private:
     std::span<const std::uint8_t> data_;
 };
 
+// A page program's data: the bytes after the address, wherever the command part ended.
+std::vector<std::uint8_t> bytesAfterAddress(std::span<const std::uint8_t> command, std::span<const std::uint8_t> data)
+{
+    const std::size_t addressInCommand = std::min(command.size(), kAddressEnd);
+    std::vector<std::uint8_t> payload(command.begin() + static_cast<std::ptrdiff_t>(addressInCommand), command.end());
+    const auto dataPayload = data.subspan(kAddressEnd - addressInCommand);
+    payload.insert(payload.end(), dataPayload.begin(), dataPayload.end());
+    return payload;
+}
+
 } // namespace
 
 SimulatedFlashChip::SimulatedFlashChip(const FlashChipFacts& facts, SimulatedClock& clock,
@@ -148,36 +158,15 @@ bool SimulatedFlashChip::select(std::span<const std::uint8_t> command, std::span
         std::string reason; // the adapter reports the failed write-back as a failed transfer
         return writeBack(reason);
     }
-    case spi_flash::kReadIdentification: {
-        // Manufacturer and device alternate from the first byte after the address on,
-        // starting with the one the address's lowest bit picks.
-        const std::uint32_t first = sent.address() & 1;
-        for (std::size_t i = 0; i < received.size(); ++i) {
-            const std::size_t position = sent.size() + i;
-            if (position >= kAddressEnd)
-                received[i] = ((first + position - kAddressEnd) & 1) == 0 ? answeredManufacturer_ : answeredDevice_;
-        }
+    case spi_flash::kReadIdentification:
+        identify(sent.address(), sent.size(), received);
         return true;
-    }
-    case spi_flash::kReadData: {
-        // Bytes sent past the address were clocked out already; with fewer than four sent,
-        // the first received bytes still carry the address.
-        const std::size_t stillAddress = sent.size() < kAddressEnd ? kAddressEnd - sent.size() : 0;
-        const std::size_t alreadyOut = sent.size() > kAddressEnd ? sent.size() - kAddressEnd : 0;
-        readData(sent.address() + static_cast<std::uint32_t>(alreadyOut),
-                 received.subspan(std::min(stillAddress, received.size())));
+    case spi_flash::kReadData:
+        readAfterCommand(sent.address(), sent.size(), received);
         return true;
-    }
     case spi_flash::kPageProgram:
-        if (writeEnableLatch_ && sent.size() > kAddressEnd && received.empty()) {
-            // The bytes after the address, wherever the command ended.
-            const std::size_t addressInCommand = std::min(command.size(), kAddressEnd);
-            std::vector<std::uint8_t> payload(command.begin() + static_cast<std::ptrdiff_t>(addressInCommand),
-                                              command.end());
-            const auto dataPayload = data.subspan(kAddressEnd - addressInCommand);
-            payload.insert(payload.end(), dataPayload.begin(), dataPayload.end());
-            programPage(sent.address() & addressMask, payload);
-        }
+        if (writeEnableLatch_ && sent.size() > kAddressEnd && received.empty())
+            programPage(sent.address() & addressMask, bytesAfterAddress(command, data));
         return true;
     case spi_flash::kBlockErase:
         if (writeEnableLatch_ && sent.size() == kAddressEnd && received.empty())
@@ -186,6 +175,29 @@ bool SimulatedFlashChip::select(std::span<const std::uint8_t> command, std::span
     default:
         return true; // commands the chip does not know are ignored
     }
+}
+
+void SimulatedFlashChip::identify(std::uint32_t address, std::size_t sentCount, std::span<std::uint8_t> received) const
+{
+    // Manufacturer and device alternate from the first byte after the address on, starting
+    // with the one the address's lowest bit picks.
+    const std::uint32_t first = address & 1;
+    for (std::size_t i = 0; i < received.size(); ++i) {
+        const std::size_t position = sentCount + i;
+        if (position >= kAddressEnd)
+            received[i] = ((first + position - kAddressEnd) & 1) == 0 ? answeredManufacturer_ : answeredDevice_;
+    }
+}
+
+void SimulatedFlashChip::readAfterCommand(std::uint32_t address, std::size_t sentCount,
+                                          std::span<std::uint8_t> received) const
+{
+    // Bytes sent past the address were clocked out already; with fewer than four sent, the
+    // first received bytes still carry the address.
+    const std::size_t stillAddress = sentCount < kAddressEnd ? kAddressEnd - sentCount : 0;
+    const std::size_t alreadyOut = sentCount > kAddressEnd ? sentCount - kAddressEnd : 0;
+    readData(address + static_cast<std::uint32_t>(alreadyOut),
+             received.subspan(std::min(stillAddress, received.size())));
 }
 
 std::uint8_t SimulatedFlashChip::status() const

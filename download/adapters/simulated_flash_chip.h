@@ -55,6 +55,8 @@ private:
     bool busy() const;
     void startOperation(std::uint32_t durationMicros);
     void readData(std::uint32_t address, std::span<std::uint8_t> out) const;
+    void identify(std::uint32_t address, std::size_t sentCount, std::span<std::uint8_t> received) const;
+    void readAfterCommand(std::uint32_t address, std::size_t sentCount, std::span<std::uint8_t> received) const;
     void programPage(std::uint32_t address, std::span<const std::uint8_t> bytes);
     void eraseBlock(std::uint32_t address);
 
