@@ -99,6 +99,75 @@ private:
     std::string content_;
 };
 
+// The version, then the verification step count and mode, which decide the grid's layout.
+bool readVersionAndMode(DataFileReader& reader, LinearityCalibration& calibration,
+                        const LinearityOptionOverrides& overrides)
+{
+    const std::optional<std::string> version = reader.read(kParameterSection, "VERSION");
+    if (!version)
+        return false;
+    if (*version > std::string(kVersion)) {
+        calibration.status().setStatus(kBadVersion, true);
+        return false;
+    }
+
+    const std::optional<std::string> stepText = reader.read(kParameterSection, "VERIFICATION_STEP");
+    if (!stepText)
+        return false;
+    const int steps = calibration.stepCount();
+    const long long stepCount =
+        overrides.verificationSteps ? *overrides.verificationSteps : parseLeadingInteger(*stepText);
+    calibration.selectStepCount(
+        stepCount >= 1 && stepCount <= steps ? std::optional<int>(static_cast<int>(stepCount - 1)) : std::nullopt);
+
+    const std::optional<std::string> verification = reader.read(kParameterSection, "VERIFICATION_CHECK_BOX");
+    if (!verification)
+        return false;
+    calibration.setVerificationMode(overrides.verificationSteps || *verification == "ON");
+    return true;
+}
+
+// Each step's values into its grid row; in verification mode only the first.
+bool readGridValues(DataFileReader& reader, LinearityCalibration& calibration)
+{
+    MeasurementGrid& grid = calibration.measurements().grid();
+    const bool verificationMode = calibration.verificationMode();
+    for (int step = 1; step <= calibration.stepCount(); ++step) {
+        const std::optional<std::string> value = reader.read(kDataSection, dataKey(step));
+        if (!value)
+            return false;
+        const std::optional<std::vector<std::string>> fields = splitDataValue(*value);
+        if (!fields)
+            return reader.formatError();
+        grid.setCellText(0, step - 1, (*fields)[0]);
+        if (!verificationMode) {
+            grid.setCellText(1, step - 1, (*fields)[1]);
+            grid.setCellText(2, step - 1, (*fields)[2]);
+        }
+    }
+    return true;
+}
+
+// Noise Reduction, and outside verification mode the bright region boxes.
+bool readOptions(DataFileReader& reader, LinearityCalibration& calibration, const LinearityOptionOverrides& overrides)
+{
+    const std::optional<std::string> noiseReduction = reader.read(kParameterSection, "NOISE_REDUCTION");
+    if (!noiseReduction)
+        return false;
+    calibration.setNoiseReduction(overrides.noiseReduction.value_or(*noiseReduction == "ON"));
+    if (calibration.verificationMode())
+        return true;
+    const std::optional<std::string> brightRegion = reader.read(kParameterSection, "BRIGHT_REGION_CORRECTION");
+    if (!brightRegion)
+        return false;
+    calibration.setBrightRegionCorrection(overrides.brightRegionCorrection.value_or(*brightRegion == "ON"));
+    const std::optional<std::string> clip = reader.read(kParameterSection, "CLIP_BRIGHT_REGION");
+    if (!clip)
+        return false;
+    calibration.setClipBrightRegion(overrides.clipBrightRegion.value_or(*clip == "ON"));
+    return true;
+}
+
 } // namespace
 
 bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path& file)
@@ -148,61 +217,9 @@ bool loadDataFile(LinearityCalibration& calibration, const std::filesystem::path
     if (!content && reason)
         *reason = file.string() + ": " + why;
     DataFileReader reader(calibration, content.value_or(std::string()));
-    const int steps = calibration.stepCount();
-
-    const std::optional<std::string> version = reader.read(kParameterSection, "VERSION");
-    if (!version)
+    if (!readVersionAndMode(reader, calibration, overrides) || !readGridValues(reader, calibration)
+        || !readOptions(reader, calibration, overrides))
         return false;
-    if (*version > std::string(kVersion)) {
-        calibration.status().setStatus(kBadVersion, true);
-        return false;
-    }
-
-    const std::optional<std::string> stepText = reader.read(kParameterSection, "VERIFICATION_STEP");
-    if (!stepText)
-        return false;
-    const long long stepCount =
-        overrides.verificationSteps ? *overrides.verificationSteps : parseLeadingInteger(*stepText);
-    calibration.selectStepCount(
-        stepCount >= 1 && stepCount <= steps ? std::optional<int>(static_cast<int>(stepCount - 1)) : std::nullopt);
-
-    const std::optional<std::string> verification = reader.read(kParameterSection, "VERIFICATION_CHECK_BOX");
-    if (!verification)
-        return false;
-    calibration.setVerificationMode(overrides.verificationSteps || *verification == "ON");
-
-    MeasurementGrid& grid = calibration.measurements().grid();
-    const bool verificationMode = calibration.verificationMode();
-    for (int step = 1; step <= steps; ++step) {
-        const std::optional<std::string> value = reader.read(kDataSection, dataKey(step));
-        if (!value)
-            return false;
-        const std::optional<std::vector<std::string>> fields = splitDataValue(*value);
-        if (!fields)
-            return reader.formatError();
-        grid.setCellText(0, step - 1, (*fields)[0]);
-        if (!verificationMode) {
-            grid.setCellText(1, step - 1, (*fields)[1]);
-            grid.setCellText(2, step - 1, (*fields)[2]);
-        }
-    }
-
-    const std::optional<std::string> noiseReduction = reader.read(kParameterSection, "NOISE_REDUCTION");
-    if (!noiseReduction)
-        return false;
-    calibration.setNoiseReduction(overrides.noiseReduction.value_or(*noiseReduction == "ON"));
-
-    if (!verificationMode) {
-        const std::optional<std::string> brightRegion = reader.read(kParameterSection, "BRIGHT_REGION_CORRECTION");
-        if (!brightRegion)
-            return false;
-        calibration.setBrightRegionCorrection(overrides.brightRegionCorrection.value_or(*brightRegion == "ON"));
-        const std::optional<std::string> clip = reader.read(kParameterSection, "CLIP_BRIGHT_REGION");
-        if (!clip)
-            return false;
-        calibration.setClipBrightRegion(overrides.clipBrightRegion.value_or(*clip == "ON"));
-    }
-
     calibration.apply();
     return true;
 }
