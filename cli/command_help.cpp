@@ -88,7 +88,8 @@ const std::vector<CommandHelp> kCommands = {
      "was.\n"
      "--meter sim measures a simulated display (its time is simulated too, so the run takes no real time). "
      "--meter argyll reads a real meter through ArgyllCMS spotread (found on PATH); you show each patch on the "
-     "target display (Patchora) and press Enter, and do the calibrations spotread asks for.",
+     "target display (Patchora) and press Enter, and do the calibrations spotread asks for. The measuring window, "
+     "Candora, runs the same measurements with the patches shown full screen by itself.",
      {{"-o FILE", "the data file to write"},
       {"--report REPORT.html", "also write the report of the data file (as chromix report does)"},
       {"--settle-ms N", "the wait after each patch before the reading (1000)"},

@@ -47,8 +47,8 @@ std::optional<long long> parseCount(const std::optional<std::string>& text)
     return parseLeadingInteger(*text);
 }
 
-// Until the measuring window exists, the operator shows each patch on the target display
-// (Patchora) and confirms it here.
+// The command links no window code: the operator shows each patch on the target display
+// (Patchora) and confirms it here. The measuring window (Candora) shows the patches itself.
 class OperatorPatchDisplay : public PatchDisplay {
 public:
     OperatorPatchDisplay(const std::vector<Patch>& patches, std::istream& in, std::ostream& out)
@@ -95,28 +95,6 @@ public:
 private:
     std::ostream& out_;
 };
-
-std::string dataFileText(MeasurementKind kind, const std::vector<Patch>& patches,
-                         const std::vector<MeterReading>& readings, int stepCount)
-{
-    if (kind == MeasurementKind::Primaries)
-        return primaryDataText(readings);
-    LinearityMeasurements m;
-    m.stepCount = stepCount;
-    m.verificationMode = kind == MeasurementKind::Verification;
-    m.verificationStep = m.verificationMode ? static_cast<int>(patches.size())
-                                            : (stepCount >= kDefaultVerificationSteps ? kDefaultVerificationSteps : 0);
-    for (auto* values : {&m.red, &m.green, &m.blue})
-        values->assign(static_cast<std::size_t>(stepCount), std::nullopt);
-    for (std::size_t i = 0; i < patches.size() && i < readings.size(); ++i) {
-        const Patch& patch = patches[i];
-        auto& values = patch.channel == PatchChannel::Green ? m.green
-            : patch.channel == PatchChannel::Blue           ? m.blue
-                                                            : m.red;
-        values[static_cast<std::size_t>(patch.step - 1)] = readings[i].Y;
-    }
-    return linearityDataText(m);
-}
 
 } // namespace
 
@@ -209,6 +187,9 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
     PatchDisplay& display = *meter == "sim" ? static_cast<PatchDisplay&>(simulatedDisplay) : operatorDisplay;
     RunPacer& pacer = *meter == "sim" ? static_cast<RunPacer&>(simulatedPacer) : steadyPacer;
     PrintingObserver observer(out);
+    if (*meter == "argyll")
+        out << "Candora, the measuring window, shows the patches full screen by itself; here each patch is shown in "
+               "Patchora and confirmed with Enter.\n";
     std::string reason;
     if (!colourMeter->open(reason)) {
         err << "chromix measure: " << reason << "\n";
@@ -220,7 +201,7 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
         err << "chromix measure: " << result.message << "\n";
         return kExitFailure;
     }
-    if (!writeDataFile(*output, dataFileText(*kind, patches, result.readings, steps.stepCount()), reason)) {
+    if (!writeDataFile(*output, measurementDataText(*kind, patches, result.readings, steps.stepCount()), reason)) {
         err << "chromix measure: cannot write " << *output << ": " << reason << "\n";
         return kExitFailure;
     }

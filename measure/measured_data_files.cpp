@@ -65,6 +65,30 @@ std::string primaryDataText(const std::vector<MeterReading>& primaries)
     return text;
 }
 
+std::string measurementDataText(MeasurementKind kind, const std::vector<Patch>& patches,
+                                const std::vector<MeterReading>& readings, int stepCount)
+{
+    if (kind == MeasurementKind::Primaries)
+        return primaryDataText(readings);
+    LinearityMeasurements m;
+    m.stepCount = stepCount;
+    m.verificationMode = kind == MeasurementKind::Verification;
+    m.verificationStep = m.verificationMode ? static_cast<int>(patches.size())
+                                            : (stepCount >= kDefaultVerificationSteps ? kDefaultVerificationSteps : 0);
+    for (auto* values : {&m.red, &m.green, &m.blue})
+        values->assign(static_cast<std::size_t>(std::max(stepCount, 0)), std::nullopt);
+    for (std::size_t i = 0; i < patches.size() && i < readings.size(); ++i) {
+        const Patch& patch = patches[i];
+        auto& values = patch.channel == PatchChannel::Green ? m.green
+            : patch.channel == PatchChannel::Blue           ? m.blue
+                                                            : m.red;
+        // A patch outside the step list has no line in the file.
+        if (patch.step >= 1 && patch.step <= stepCount)
+            values[static_cast<std::size_t>(patch.step - 1)] = readings[i].Y;
+    }
+    return linearityDataText(m);
+}
+
 bool writeDataFile(const std::filesystem::path& file, const std::string& text, std::string& reason)
 {
     return replaceFileAtomically(file, text, &reason);

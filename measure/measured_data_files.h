@@ -6,6 +6,7 @@
 // leaves an existing file as it was.
 
 #include "measure/colour_meter.h"
+#include "measure/measurement_plan.h"
 
 #include <filesystem>
 #include <optional>
@@ -34,5 +35,9 @@ std::string primaryDataText(const std::vector<MeterReading>& primaries);
 
 // The text of a number as it stands in the primary data file.
 std::string primaryNumberText(double value);
+
+// The data file of a completed run: the readings in the plan's order, one per patch.
+std::string measurementDataText(MeasurementKind kind, const std::vector<Patch>& patches,
+                                const std::vector<MeterReading>& readings, int stepCount);
 
 bool writeDataFile(const std::filesystem::path& file, const std::string& text, std::string& reason);
