@@ -51,8 +51,8 @@ class ConsoleObserver : public DownloadObserver {
 public:
     ConsoleObserver(std::ostream& out, std::ostream& err, bool terminal) : out_(out), err_(err), terminal_(terminal) {}
 
-    void setStatus(const std::string& text, bool error) override { show(text, error); }
-    void appendStatus(const std::string& text, bool error) override { show(text, error); }
+    void setStatus(std::string_view text, bool error) override { show(text, error); }
+    void appendStatus(std::string_view text, bool error) override { show(text, error); }
     void setProgress(int percent) override
     {
         percent_ = percent;
@@ -81,7 +81,7 @@ public:
     bool errorShown() const { return errorShown_; }
 
 private:
-    void show(const std::string& text, bool error)
+    void show(std::string_view text, bool error)
     {
         if (!error && isProgressText(text)) {
             detail_ = text;

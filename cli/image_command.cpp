@@ -21,12 +21,12 @@ namespace {
 class ReadingLinesObserver : public DownloadObserver {
 public:
     explicit ReadingLinesObserver(std::ostream& out) : out_(out) {}
-    void setStatus(const std::string& text, bool error) override
+    void setStatus(std::string_view text, bool error) override
     {
         if (!error && text.rfind("Read count is ", 0) != 0)
             out_ << text << "\n";
     }
-    void appendStatus(const std::string&, bool) override {}
+    void appendStatus(std::string_view, bool) override {}
     void setProgress(int) override {}
     void setDownloadEnabled(bool) override {}
     void setCancelCaption(const std::string&) override {}

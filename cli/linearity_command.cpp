@@ -8,12 +8,12 @@
 #include "config/number_text.h"
 #include "config/paths.h"
 #include "config/registry_location.h"
+#include "config/status_text.h"
 #include "linearity/diagnostics_file.h"
 #include "linearity/in_memory_grid.h"
 #include "linearity/linearity_calibration.h"
 #include "linearity/linearity_data_file.h"
 #include "linearity/save_tables.h"
-#include "linearity/status_text.h"
 
 #include <optional>
 #include <ostream>

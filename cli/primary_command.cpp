@@ -43,8 +43,8 @@ std::string pixelText(const FieldPixel& pixel)
 
 void printDialog(const TrisolaDialogState& dialog, std::ostream& out)
 {
-    if (!dialog.status().text.empty())
-        out << "Status: " << dialog.status().text << "\n";
+    if (!dialog.status().text().empty())
+        out << "Status: " << dialog.status().text() << "\n";
     if (!dialog.reportText().empty())
         out << "Calibration Matrices:\n" << withoutCarriageReturns(dialog.reportText());
     if (const auto& triangle = dialog.triangle()) {
@@ -80,8 +80,8 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
     CalibrationSettings settings(*store);
     TrisolaDialogState dialog(settings);
     dialog.initialise();
-    if (dialog.status().error)
-        err << "chromix primary: " << dialog.status().text << "\n";
+    if (dialog.status().isError())
+        err << "chromix primary: " << dialog.status().text() << "\n";
 
     if (dataFile && !dialog.loadData(*dataFile)) {
         // The dialog reports a file it cannot read as one without a version; say why.
@@ -98,7 +98,7 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
         dialog.apply();
     }
     printDialog(dialog, out);
-    if (!dialog.matricesValid() || dialog.status().error) {
+    if (!dialog.matricesValid() || dialog.status().isError()) {
         if (arguments.has("--save"))
             err << "chromix primary: nothing saved: Apply did not produce valid calibration matrices\n";
         return kExitFailure;
@@ -106,7 +106,7 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
 
     if (arguments.has("--save")) {
         if (!dialog.save()) {
-            out << "Status: " << dialog.status().text << "\n";
+            out << "Status: " << dialog.status().text() << "\n";
             if (!dialog.failureReason().empty())
                 err << "chromix primary: " << dialog.failureReason() << "\n";
             return kExitFailure;

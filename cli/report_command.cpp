@@ -33,7 +33,7 @@ std::vector<ReportMatrix> computedMatrices(const std::string& dataFile, std::ost
     TrisolaDialogState dialog(settings);
     dialog.initialise();
     if (!dialog.loadData(dataFile) || !dialog.matricesValid()) {
-        err << "chromix report: no matrix in the report: " << dialog.status().text << "\n";
+        err << "chromix report: no matrix in the report: " << dialog.status().text() << "\n";
         return {};
     }
     return {{"D65 Download Matrix", dialog.matrices().d65}, {"Native Download Matrix", dialog.matrices().native}};

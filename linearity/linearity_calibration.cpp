@@ -26,7 +26,7 @@ std::string gammaText(const char* name, double gamma)
 
 } // namespace
 
-LinearityCalibration::LinearityCalibration(CalibrationSettings& settings, MeasurementGrid& grid, StatusSink& status)
+LinearityCalibration::LinearityCalibration(CalibrationSettings& settings, MeasurementGrid& grid, StatusReport& status)
     : settings_(settings)
     , status_(status)
     , set_(grid, status)

@@ -7,10 +7,10 @@
 
 #include "config/calibration_settings.h"
 #include "config/channel.h"
+#include "config/status_report.h"
 #include "linearity/correction_tables.h"
 #include "linearity/measurement_grid.h"
 #include "linearity/measurement_set.h"
-#include "linearity/status_sink.h"
 
 #include <array>
 #include <cstdint>
@@ -28,7 +28,7 @@ inline constexpr int kVerificationRows = 21;
 
 class LinearityCalibration {
 public:
-    LinearityCalibration(CalibrationSettings& settings, MeasurementGrid& grid, StatusSink& status);
+    LinearityCalibration(CalibrationSettings& settings, MeasurementGrid& grid, StatusReport& status);
 
     // Start-up: loads the settings (a failure is reported and the run goes on with what
     // was read), parses the step list, creates the N x 3 grid. Returns the load's result.
@@ -88,7 +88,7 @@ public:
     MeasurementSet& measurements() { return set_; }
     const MeasurementSet& measurements() const { return set_; }
     CalibrationSettings& settings() const { return settings_; }
-    StatusSink& status() const { return status_; }
+    StatusReport& status() const { return status_; }
 
 private:
     std::optional<std::int32_t> clipCode() const;
@@ -98,7 +98,7 @@ private:
     std::array<double, 3> fitAllChannels(std::int32_t lastStep);
 
     CalibrationSettings& settings_;
-    StatusSink& status_;
+    StatusReport& status_;
     MeasurementSet set_;
     LinearityOptions options_;
     bool clipBrightRegionEnabled_ = false;

@@ -38,7 +38,7 @@ std::optional<double> parseCellNumber(std::string_view text)
     return value;
 }
 
-MeasurementSet::MeasurementSet(MeasurementGrid& grid, StatusSink& status) : grid_(grid), status_(status)
+MeasurementSet::MeasurementSet(MeasurementGrid& grid, StatusReport& status) : grid_(grid), status_(status)
 {
 }
 

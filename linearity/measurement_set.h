@@ -8,9 +8,9 @@
 // table is ever cleared: only the present flags say what counts.
 
 #include "config/channel.h"
+#include "config/status_report.h"
 #include "config/step_table.h"
 #include "linearity/measurement_grid.h"
-#include "linearity/status_sink.h"
 
 #include <optional>
 #include <string_view>
@@ -28,7 +28,7 @@ constexpr int gridColumn(Channel channel)
 
 class MeasurementSet {
 public:
-    MeasurementSet(MeasurementGrid& grid, StatusSink& status);
+    MeasurementSet(MeasurementGrid& grid, StatusReport& status);
 
     // Parses the step list into both tables, red, green and blue, every step present.
     void parseSteps(std::string_view stepList);
@@ -67,7 +67,7 @@ private:
     std::size_t reportedChannelCount() const { return verificationMode_ ? 1 : 3; }
 
     MeasurementGrid& grid_;
-    StatusSink& status_;
+    StatusReport& status_;
     StepTable workingTable_;
     StepTable rawTable_;
     bool verificationMode_ = false;

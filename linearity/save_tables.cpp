@@ -19,7 +19,7 @@ constexpr const char* kFlagFailed = "Unable to update the 1DLUT valid flag in th
 bool saveChannel(LinearityCalibration& calibration, Channel channel, const CorrectionTable& table, std::string& reason)
 {
     CalibrationSettings& settings = calibration.settings();
-    StatusSink& status = calibration.status();
+    StatusReport& status = calibration.status();
     const std::string& path = settings.secondLutCurrent[channelIndex(channel)];
     if (path.empty()) {
         status.setStatus(kOpenFailed, true);

@@ -152,7 +152,7 @@ ApplyResult applyPrimaryCalibration(const FieldTexts& texts, DisplayType display
     deriveZ(measured);
 
     if (std::string failure = inputCheckFailure(measured, measuredLuminances); !failure.empty()) {
-        result.status = {std::move(failure), true};
+        result.failure = std::move(failure);
     } else {
         result.saveEnabled = true;
         const Matrix3 native = WhitePointMatrix().nativeMatrix();
@@ -170,7 +170,7 @@ ApplyResult applyPrimaryCalibration(const FieldTexts& texts, DisplayType display
             matrices.computed = true;
         } else {
             matrices.valid = false;
-            result.status = {kInvalidMatrixMessage, true};
+            result.failure = kInvalidMatrixMessage;
         }
     }
 

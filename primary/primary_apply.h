@@ -10,7 +10,8 @@
 #include <string>
 
 struct ApplyResult {
-    StatusMessage status;
+    // Why Apply failed, for the status field; empty when it worked.
+    std::string failure;
     // The Calibration Matrices field: the report of the last successful Apply, or empty.
     std::string reportText;
     bool saveEnabled = false;

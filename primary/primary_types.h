@@ -52,9 +52,3 @@ struct CalibrationMatrices {
     // True once any Apply succeeded: only then do d65 and native hold computed values.
     bool computed = false;
 };
-
-// What the status field shows; every message of this tool is an error.
-struct StatusMessage {
-    std::string text;
-    bool error = false;
-};

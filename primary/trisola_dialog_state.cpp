@@ -29,11 +29,11 @@ void TrisolaDialogState::clearPrimary(Channel channel)
 bool TrisolaDialogState::apply()
 {
     ApplyResult result = applyPrimaryCalibration(fieldTexts_, displayType_, measured_, matrices_);
-    status_ = std::move(result.status);
+    status_.setStatus(result.failure, !result.failure.empty());
     reportText_ = std::move(result.reportText);
     saveEnabled_ = result.saveEnabled;
     triangle_ = result.triangle;
-    return result.matricesValid && !status_.error;
+    return result.matricesValid && !status_.isError();
 }
 
 bool TrisolaDialogState::save()
@@ -44,7 +44,7 @@ bool TrisolaDialogState::save()
     std::string error;
     failureReason_.clear();
     if (!saveCalibrationFiles(settings_, matrices_, fieldTexts_, error, &failureReason_)) {
-        showError(std::move(error));
+        showError(error);
         return false;
     }
     finished_ = true;
@@ -57,7 +57,7 @@ bool TrisolaDialogState::saveData(const std::filesystem::path& file)
     clearStatus();
     std::string error;
     if (!savePrimaryData(file, fieldTexts_, displayType_, error)) {
-        showError(std::move(error));
+        showError(error);
         return false;
     }
     return true;
@@ -68,7 +68,7 @@ bool TrisolaDialogState::loadData(const std::filesystem::path& file)
     clearStatus();
     std::string error;
     if (!loadPrimaryData(file, fieldTexts_, displayType_, error)) {
-        showError(std::move(error));
+        showError(error);
         return false;
     }
     apply();

@@ -5,12 +5,14 @@
 // the report, the Save button's state and the triangle on the chart. The Trisola window
 // binds its controls to this; the chromix primary command drives the same operations.
 
+#include "config/status_text.h"
 #include "primary/chromaticity_triangle.h"
 #include "primary/primary_types.h"
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class CalibrationSettings;
 
@@ -43,9 +45,10 @@ public:
 
     // The data file buttons clear the status before they ask for a file name, so a
     // cancelled file dialog still leaves the field empty.
-    void clearStatus() { status_ = {}; }
+    void clearStatus() { status_.setStatus({}, false); }
 
-    const StatusMessage& status() const { return status_; }
+    // What the status field shows; every message of this tool is an error.
+    const StatusText& status() const { return status_; }
     const std::string& reportText() const { return reportText_; }
     bool saveEnabled() const { return saveEnabled_; }
     bool matricesValid() const { return matrices_.valid; }
@@ -59,14 +62,14 @@ public:
     const std::string& failureReason() const { return failureReason_; }
 
 private:
-    void showError(std::string text) { status_ = {std::move(text), true}; }
+    void showError(std::string_view text) { status_.setStatus(text, true); }
 
     CalibrationSettings& settings_;
     FieldTexts fieldTexts_;
     DisplayType displayType_ = DisplayType::RgbLed;
     MeasuredPrimaries measured_;
     CalibrationMatrices matrices_;
-    StatusMessage status_;
+    StatusText status_;
     std::string reportText_;
     bool saveEnabled_ = false;
     std::optional<ChromaticityTriangle> triangle_;

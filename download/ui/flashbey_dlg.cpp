@@ -41,9 +41,9 @@ constexpr int kHasChildrenRole = Qt::UserRole;
 
 const QString kRegistryMessage = QStringLiteral("Unable to get needed registry values, please reinstall program.");
 
-QString qText(const std::string& text)
+QString qText(std::string_view text)
 {
-    return QString::fromStdString(text);
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 bool hasChildren(const QTreeWidgetItem& item)
@@ -81,8 +81,8 @@ class CFlashbeyDlg::DialogObserver : public DownloadObserver {
 public:
     explicit DialogObserver(CFlashbeyDlg& dialog) : dialog_(dialog) {}
 
-    void setStatus(const std::string& text, bool error) override { dialog_.setStatus(error, qText(text)); }
-    void appendStatus(const std::string& text, bool error) override { dialog_.appendStatus(error, qText(text)); }
+    void setStatus(std::string_view text, bool error) override { dialog_.status_->setStatus(qText(text), error); }
+    void appendStatus(std::string_view text, bool error) override { dialog_.status_->appendStatus(qText(text), error); }
     void setProgress(int percent) override { dialog_.progress_->setValue(percent); }
     // The window enables Download itself once the run's thread has ended: the run reports
     // it before the processor's reload, while a second run must not start yet.
@@ -219,7 +219,7 @@ void CFlashbeyDlg::initialise()
     const bool loaded = settings_.load(true);
     fillTree();
     if (!loaded)
-        setStatus(false, kRegistryMessage);
+        status_->setStatus(kRegistryMessage, false);
     // The selection starts with every option off and Download disabled, and takes whether
     // the linearity LUTs may be offered now, once.
     selection_ = std::make_unique<DownloadSelection>(settings_);
@@ -297,16 +297,6 @@ bool CFlashbeyDlg::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-void CFlashbeyDlg::setStatus(bool error, const QString& text)
-{
-    status_->setStatus(text, error);
-}
-
-void CFlashbeyDlg::appendStatus(bool error, const QString& text)
-{
-    status_->appendStatus(text, error);
-}
-
 void CFlashbeyDlg::download()
 {
     // The device check must not touch the adapter while a run uses it.
@@ -318,7 +308,7 @@ void CFlashbeyDlg::download()
     if (!flash_.checkDevice(*observer_, pacer_)) {
         // Without an open adapter the check said "No device connection": add what to do.
         if (const std::string advice = adapter_->connectionAdvice(); !flash_.adapterOpen() && !advice.empty())
-            appendStatus(true, QString::fromStdString(advice));
+            observer_->appendStatus(advice, true);
         cancel_->setText(QStringLiteral("Done"));
         emit beeped(true);
         return;

@@ -42,9 +42,6 @@ public:
     // Stops a run that is still going and waits for it; then closes the adapter.
     ~CFlashbeyDlg() override;
 
-    void setStatus(bool error, const QString& text);
-    void appendStatus(bool error, const QString& text);
-
     bool runActive() const { return worker_.joinable(); }
 
 public slots:

@@ -18,7 +18,7 @@ void ReadingProgress::startRun()
 }
 
 // The readers report after every value they store, so the bytes read are counted here.
-void ReadingProgress::setStatus(const std::string& text, bool error)
+void ReadingProgress::setStatus(std::string_view text, bool error)
 {
     target_.setStatus(text, error);
     if (!reading_ || total_ == 0)

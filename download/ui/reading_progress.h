@@ -18,8 +18,8 @@ public:
     // Before each run, once its regions are selected.
     void startRun();
 
-    void setStatus(const std::string& text, bool error) override;
-    void appendStatus(const std::string& text, bool error) override { target_.appendStatus(text, error); }
+    void setStatus(std::string_view text, bool error) override;
+    void appendStatus(std::string_view text, bool error) override { target_.appendStatus(text, error); }
     void setProgress(int percent) override;
     void setDownloadEnabled(bool enabled) override { target_.setDownloadEnabled(enabled); }
     void setCancelCaption(const std::string& caption) override { target_.setCancelCaption(caption); }

@@ -19,17 +19,17 @@ template <typename Change> void RunMailbox::post(Change change)
         wake_();
 }
 
-void RunMailbox::setStatus(const std::string& text, bool error)
+void RunMailbox::setStatus(std::string_view text, bool error)
 {
     post([&](Contents& contents) {
         contents.status.clear();
-        contents.status.push_back({text, error, false});
+        contents.status.push_back({std::string(text), error, false});
     });
 }
 
-void RunMailbox::appendStatus(const std::string& text, bool error)
+void RunMailbox::appendStatus(std::string_view text, bool error)
 {
-    post([&](Contents& contents) { contents.status.push_back({text, error, true}); });
+    post([&](Contents& contents) { contents.status.push_back({std::string(text), error, true}); });
 }
 
 void RunMailbox::setProgress(int percent)

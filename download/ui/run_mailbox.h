@@ -20,8 +20,8 @@ public:
     // it must only arrange for deliverTo to be called later on the window's thread.
     explicit RunMailbox(std::function<void()> wake);
 
-    void setStatus(const std::string& text, bool error) override;
-    void appendStatus(const std::string& text, bool error) override;
+    void setStatus(std::string_view text, bool error) override;
+    void appendStatus(std::string_view text, bool error) override;
     void setProgress(int percent) override;
     void setDownloadEnabled(bool enabled) override;
     void setCancelCaption(const std::string& caption) override;

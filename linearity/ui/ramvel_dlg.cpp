@@ -6,13 +6,13 @@
 #include "linearity/save_tables.h"
 #include "linearity/ui/my_cug.h"
 #include "linearity/ui/response_plot.h"
-#include "linearity/ui/status_field_sink.h"
 #include "linearity/ui/vertical_caption.h"
 #include "uikit/data_file_chooser.h"
 #include "uikit/dialog_units.h"
 #include "uikit/message_presenter.h"
 #include "uikit/program_icons.h"
 #include "uikit/status_field.h"
+#include "uikit/status_field_report.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,8 +49,8 @@ RamvelDlg::RamvelDlg(std::unique_ptr<RegistryStore> store, DataFileChooser& file
     setWindowIcon(programIcon(ProgramKind::Ramvel));
     grid_ = new MyCug(this);
     status_ = new StatusField(QStringLiteral("\r\n"), this);
-    statusSink_ = std::make_unique<StatusFieldSink>(*status_);
-    calibration_ = std::make_unique<LinearityCalibration>(*settings_, *grid_, *statusSink_);
+    statusReport_ = std::make_unique<StatusFieldReport>(*status_);
+    calibration_ = std::make_unique<LinearityCalibration>(*settings_, *grid_, *statusReport_);
     createControls();
     connectControls();
 }
@@ -204,7 +204,7 @@ void RamvelDlg::onSaveTables()
 
 void RamvelDlg::onSaveDataFile()
 {
-    statusSink_->clearStatus();
+    statusReport_->clearStatus();
     if (const auto file = files_.fileToSave(this)) {
         saveDataFile(*calibration_, *file);
         showState();
@@ -213,7 +213,7 @@ void RamvelDlg::onSaveDataFile()
 
 void RamvelDlg::onLoadDataFile()
 {
-    statusSink_->clearStatus();
+    statusReport_->clearStatus();
     if (const auto file = files_.fileToLoad(this)) {
         if (!mayDiscardReadings())
             return;

@@ -24,7 +24,7 @@ class QLabel;
 class QPushButton;
 class ResponsePlot;
 class StatusField;
-class StatusFieldSink;
+class StatusFieldReport;
 
 class RamvelDlg : public QDialog {
     Q_OBJECT
@@ -69,7 +69,7 @@ private:
     DataFileChooser& files_;
     MessagePresenter& messages_;
     std::unique_ptr<CalibrationSettings> settings_;
-    std::unique_ptr<StatusFieldSink> statusSink_;
+    std::unique_ptr<StatusFieldReport> statusReport_;
     std::unique_ptr<LinearityCalibration> calibration_;
 
     MyCug* grid_ = nullptr;

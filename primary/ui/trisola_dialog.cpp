@@ -230,7 +230,7 @@ void TrisolaDialog::showState()
 {
     showFieldTexts();
     (state_.displayType() == DisplayType::RgbLed ? rgbLed_ : nonRgbLed_)->setChecked(true);
-    status_->setStatus(shownText(state_.status().text), state_.status().error);
+    status_->setStatus(shownText(state_.status().text()), state_.status().isError());
     const QString report = resultCurrent_ ? shownText(state_.reportText()) : QString();
     if (report_->toPlainText() != report)
         report_->setPlainText(report);
@@ -303,7 +303,7 @@ void TrisolaDialog::loadData()
     if (const auto file = files_.fileToLoad(this)) {
         // Loading fills the fields and applies; a file that cannot be read changes nothing.
         if (state_.loadData(*file))
-            resultCurrent_ = state_.matricesValid() && !state_.status().error;
+            resultCurrent_ = state_.matricesValid() && !state_.status().isError();
     }
     showState();
 }

@@ -195,7 +195,7 @@ TEST_F(RegionDownload, AStopRequestEndsTheRegionBetweenPages)
 {
     struct StopAtFirstPage : RecordingObserver {
         RunState state;
-        void setStatus(const std::string& text, bool) override
+        void setStatus(std::string_view text, bool) override
         {
             state.stopRequested = text.starts_with("Writing Flash");
         }

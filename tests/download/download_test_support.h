@@ -19,13 +19,13 @@
 // "append: ...", "download on/off", "caption: ...", "beep default/exclamation".
 class RecordingObserver : public DownloadObserver {
 public:
-    void setStatus(const std::string& text, bool error) override
+    void setStatus(std::string_view text, bool error) override
     {
-        events.push_back((error ? "error: " : "status: ") + text);
+        events.push_back((error ? "error: " : "status: ") + std::string(text));
     }
-    void appendStatus(const std::string& text, bool error) override
+    void appendStatus(std::string_view text, bool error) override
     {
-        events.push_back((error ? "append error: " : "append: ") + text);
+        events.push_back((error ? "append error: " : "append: ") + std::string(text));
     }
     void setProgress(int percent) override { events.push_back("progress " + std::to_string(percent)); }
     void setDownloadEnabled(bool enabled) override { events.push_back(enabled ? "download on" : "download off"); }

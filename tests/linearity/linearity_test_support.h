@@ -6,9 +6,9 @@
 #include "config/calibration_settings.h"
 #include "config/registry_file.h"
 #include "config/registry_file_store.h"
+#include "config/status_text.h"
 #include "linearity/in_memory_grid.h"
 #include "linearity/linearity_calibration.h"
-#include "linearity/status_text.h"
 #include "support/temp_dir.h"
 
 #include <charconv>

@@ -102,7 +102,7 @@ TEST_F(MeasureCommandTest, PrimaryFileGivesTheMatricesOfTheSameValuesTyped)
     TrisolaDialogState loaded(settings);
     loaded.initialise();
     ASSERT_TRUE(loaded.loadData(measured));
-    ASSERT_TRUE(loaded.matricesValid()) << loaded.status().text;
+    ASSERT_TRUE(loaded.matricesValid()) << loaded.status().text();
     // The simulated primaries (red 0.650, 0.325; blue 0.148, 0.058), a little desaturated by
     // the black level's white light and moved by the noise.
     const auto number = [](const std::string& text) {

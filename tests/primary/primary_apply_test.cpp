@@ -63,7 +63,7 @@ TEST_F(ApplyTest, Bt709PrimariesOnBothDisplayTypes)
     for (const auto& [displayType, expected, reportRows, fileRows] : cases) {
         SCOPED_TRACE(reportRows);
         const ApplyResult result = apply(bt709FieldTexts(), displayType);
-        EXPECT_EQ(result.status.text, "");
+        EXPECT_EQ(result.failure, "");
         EXPECT_TRUE(result.saveEnabled && result.matricesValid);
         EXPECT_EQ(result.reportText,
                   "D65 Download Matrix \r\n" + std::string(reportRows)
@@ -84,7 +84,7 @@ TEST_F(ApplyTest, OnlyTheRatiosOfPositiveLuminancesMatter)
          {withLuminances("-21.26", "-71.52", "-7.22"), withLuminances("-0.1", "0.7152", "0.0722"),
           withLuminances("0", "0.7152", "0.0722")}) {
         const ApplyResult result = apply(texts);
-        EXPECT_EQ(result.status.text, "Invalid Luminance values");
+        EXPECT_EQ(result.failure, "Invalid Luminance values");
         EXPECT_FALSE(result.saveEnabled);
         EXPECT_EQ(result.reportText, reference);
     }
@@ -101,7 +101,7 @@ TEST_F(ApplyTest, MatricesThatDoNotFitTheProcessorAreRefusedWithSaveOff)
     blueBeyondTheLocus[2].y = "0.4";
     for (const FieldTexts& texts : {tinyGamut, blueBeyondTheLocus}) {
         const ApplyResult result = apply(texts);
-        EXPECT_EQ(result.status.text, "Check measured chromaticity values - calculated calibration matrix is invalid.");
+        EXPECT_EQ(result.failure, "Check measured chromaticity values - calculated calibration matrix is invalid.");
         EXPECT_FALSE(result.saveEnabled || result.matricesValid || result.triangle);
         EXPECT_EQ(result.reportText, goodReport);
     }
@@ -122,8 +122,8 @@ TEST_F(ApplyTest, InputChecksStopTheRunAndKeepTheLastMatrices)
         texts[1].x = green;
         texts[2].x = blue;
         const ApplyResult result = apply(texts);
-        EXPECT_EQ(result.status.text, message) << red << " " << green << " " << blue;
-        EXPECT_TRUE(result.status.error && !result.saveEnabled && result.matricesValid);
+        EXPECT_EQ(result.failure, message) << red << " " << green << " " << blue;
+        EXPECT_TRUE(!result.failure.empty() && !result.saveEnabled && result.matricesValid);
         EXPECT_EQ(matrices.d65, goodMatrix);
     }
 }
@@ -144,7 +144,7 @@ TEST_F(ApplyTest, UndefinedMatricesAreReportedKeepTheLastOnesAndLeaveSaveEnabled
     const std::string goodReport = apply(bt709FieldTexts()).reportText;
     for (const FieldTexts& texts : {undefined, infinite, noRowSum}) {
         const ApplyResult result = apply(texts);
-        EXPECT_EQ(result.status.text, "Check measured chromaticity values - calculated calibration matrix is invalid.");
+        EXPECT_EQ(result.failure, "Check measured chromaticity values - calculated calibration matrix is invalid.");
         EXPECT_TRUE(result.saveEnabled);
         EXPECT_FALSE(result.matricesValid || result.triangle);
         EXPECT_EQ(result.reportText, goodReport);

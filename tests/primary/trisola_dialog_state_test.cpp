@@ -63,7 +63,7 @@ TEST_F(TrisolaDialogStateTest, SaveWritesTheLastComputedMatricesAndEndsTheDialog
     ASSERT_TRUE(dialog->apply());
     // An Apply that fails the matrix checks keeps those matrices; the diagnostics record
     // the texts as they stand.
-    ASSERT_TRUE(applyAndSave(undefinedBlue())) << dialog->status().text;
+    ASSERT_TRUE(applyAndSave(undefinedBlue())) << dialog->status().text();
     EXPECT_EQ(readFile(matrixFile), kRgbLedMatrixFile);
     EXPECT_EQ(storedCurrentValid(), "true");
     EXPECT_EQ(readFile(diagnosticsFile),
@@ -89,7 +89,7 @@ TEST_F(TrisolaDialogStateTest, FailedSavesKeepTheDialogOpenAndTheFlagInStepWithT
         SCOPED_TRACE(matrixPath);
         useStore(matrixPath, "true");
         EXPECT_FALSE(applyAndSave(texts));
-        EXPECT_EQ(dialog->status().text, message);
+        EXPECT_EQ(dialog->status().text(), message);
         EXPECT_EQ(storedCurrentValid(), currentValid);
         EXPECT_FALSE(dialog->finished());
         EXPECT_FALSE(std::filesystem::exists(diagnosticsFile));
@@ -110,7 +110,7 @@ TEST_F(TrisolaDialogStateTest, EveryFlagWriteFindsACompleteMatrixFile)
     saving.setDisplayType(DisplayType::NonRgbLed);
     saving.setFieldTexts(bt709FieldTexts());
     ASSERT_TRUE(saving.apply());
-    ASSERT_TRUE(saving.save()) << saving.status().text;
+    ASSERT_TRUE(saving.save()) << saving.status().text();
     ASSERT_EQ(watching.seen.size(), 2u);
     EXPECT_EQ(watching.seen[0].data, "false");
     EXPECT_EQ(watching.seen[0].fileBytes, kRgbLedMatrixFile);

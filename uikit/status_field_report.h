@@ -1,13 +1,13 @@
 #pragma once
 
-// The linearity core reports into the window's status field through this.
+// A computing core reports into a window's status field through this.
 
-#include "linearity/status_sink.h"
+#include "config/status_report.h"
 #include "uikit/status_field.h"
 
-class StatusFieldSink final : public StatusSink {
+class StatusFieldReport final : public StatusReport {
 public:
-    explicit StatusFieldSink(StatusField& field) : field_(field) {}
+    explicit StatusFieldReport(StatusField& field) : field_(field) {}
 
     void setStatus(std::string_view text, bool error) override { field_.setStatus(toQString(text), error); }
     void appendStatus(std::string_view text, bool error) override { field_.appendStatus(toQString(text), error); }

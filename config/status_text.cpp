@@ -1,4 +1,4 @@
-#include "linearity/status_text.h"
+#include "config/status_text.h"
 
 namespace {
 constexpr std::string_view kLineSeparator = "\r\n";

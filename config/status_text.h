@@ -1,13 +1,14 @@
 #pragma once
 
-// The status box's text and colour state, kept in memory.
+// A status text and its colour state, kept in memory (the command line, the primary
+// tool's dialog state, tests). Lines are joined with CR LF as the tools write them.
 
-#include "linearity/status_sink.h"
+#include "config/status_report.h"
 
 #include <string>
 #include <vector>
 
-class StatusText : public StatusSink {
+class StatusText : public StatusReport {
 public:
     void setStatus(std::string_view text, bool error) override;
     void appendStatus(std::string_view text, bool error) override;
