@@ -132,6 +132,8 @@ SpotreadMeter::Event SpotreadMeter::next(std::int64_t milliseconds, std::string&
             pending_.clear();
             return Event::Calibration;
         }
+        if (settings_.cancelled && settings_.cancelled())
+            return Event::Cancelled;
         const std::int64_t left = deadline - nowMilliseconds();
         if (left <= 0)
             return Event::TimedOut;
@@ -184,6 +186,9 @@ bool SpotreadMeter::open(std::string& error)
             break;
         case Event::TimedOut:
             error = "The colour meter did not get ready within " + seconds(settings_.startMilliseconds) + ".";
+            break;
+        case Event::Cancelled:
+            error = kSpotreadCancelled;
             break;
         case Event::Failure:
         case Event::Ended:
@@ -243,6 +248,10 @@ MeterResult SpotreadMeter::read()
             continue;
         case Event::TimedOut:
             result.error = "the colour meter did not answer within " + seconds(settings_.readingMilliseconds);
+            close();
+            return result;
+        case Event::Cancelled:
+            result.error = kSpotreadCancelled;
             close();
             return result;
         case Event::NoInstrument:

@@ -21,7 +21,12 @@ struct SpotreadSettings {
     std::int64_t startMilliseconds = 60000;
     std::int64_t readingMilliseconds = 30000;
     std::int64_t exitMilliseconds = 3000;
+    // Asked while waiting for the meter; true ends the wait, as when the operator cancels
+    // a run (the meter may take a minute to get ready).
+    std::function<bool()> cancelled;
 };
+
+inline constexpr const char* kSpotreadCancelled = "the colour meter was stopped";
 
 // Asked when spotread wants the instrument calibrated; receives spotread's instruction and
 // returns true once the operator has done it, false to give up.
@@ -39,7 +44,7 @@ public:
     void close() override;
 
 private:
-    enum class Event { Ready, Result, Calibration, NoInstrument, Failure, Ended, TimedOut };
+    enum class Event { Ready, Result, Calibration, NoInstrument, Failure, Ended, TimedOut, Cancelled };
     // Reads until the next event that matters; `detail` holds its text.
     Event next(std::int64_t milliseconds, std::string& detail);
     // What a whole line of spotread's output means, if anything by itself.

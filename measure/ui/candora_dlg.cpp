@@ -64,6 +64,7 @@ struct CandoraDlg::Session {
     bool argyll = false;
     std::int64_t settleMilliseconds = 0;
     std::filesystem::path output;
+    int screen = -1;
     RunLink link;
 };
 
@@ -256,10 +257,9 @@ void CandoraDlg::start()
                                        : QStringLiteral("Measuring the simulated display..."),
                        false);
     setRunning(true);
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    const int screenIndex = screen_->currentIndex();
-    patchWindow_->showOn(screenIndex >= 0 && screenIndex < screens.size() ? screens[screenIndex] : nullptr);
-
+    // The patch window comes with the first patch: until then (the meter may take a
+    // minute to get ready, or ask for its calibration) the operator keeps this window.
+    session->screen = screen_->currentIndex();
     session_ = std::move(session);
     worker_ = std::thread([this, session = session_.get()] { runSession(*session); });
 }
@@ -286,8 +286,10 @@ void CandoraDlg::runSession(Session& session)
     std::unique_ptr<ColourMeter> meter;
     if (session.argyll) {
         RunLink& link = session.link;
+        SpotreadSettings spotread = options_.spotread;
+        spotread.cancelled = [&link] { return link.cancelled(); };
         meter = std::make_unique<SpotreadMeter>(
-            createChildProcess(), options_.spotread, [this, &link](const std::string& instruction) {
+            createChildProcess(), spotread, [this, &link](const std::string& instruction) {
                 const std::uint64_t question = link.nextSerial();
                 QMetaObject::invokeMethod(
                     this, [this, question, text = qText(instruction)] { askCalibration(question, text); },
@@ -309,12 +311,22 @@ void CandoraDlg::runSession(Session& session)
     } else {
         result.message = error;
     }
+    // A meter that was waiting when the operator cancelled reports a failure; it was not one.
+    if (result.outcome == RunOutcome::Failed && session.link.cancelled()) {
+        result.outcome = RunOutcome::Cancelled;
+        result.message = kRunCancelled;
+    }
     QMetaObject::invokeMethod(
         this, [this, result = std::move(result)] { finishRun(result); }, Qt::QueuedConnection);
 }
 
 void CandoraDlg::paintPatch(std::uint32_t colour, std::uint64_t serial)
 {
+    if (session_ && !patchWindow_->isVisible()) {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        const int index = session_->screen;
+        patchWindow_->showOn(index >= 0 && index < screens.size() ? screens[index] : nullptr);
+    }
     patchWindow_->showPatch(colour);
     if (session_)
         session_->link.patchPainted(serial);

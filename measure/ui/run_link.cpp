@@ -57,6 +57,12 @@ std::uint64_t RunLink::nextSerial()
     return ++serial_;
 }
 
+bool RunLink::cancelled()
+{
+    std::lock_guard lock(mutex_);
+    return cancelled_;
+}
+
 RunControl RunLink::control(std::int64_t milliseconds)
 {
     std::unique_lock lock(mutex_);

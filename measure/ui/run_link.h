@@ -34,6 +34,7 @@ public:
     // Waits for the answer to `question`; No when the window stops first.
     bool waitForAnswer(std::uint64_t question);
     std::uint64_t nextSerial();
+    bool cancelled();
 
 private:
     std::mutex mutex_;

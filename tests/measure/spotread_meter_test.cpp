@@ -125,6 +125,15 @@ TEST_F(SpotreadMeterTest, AHangingMeterTimesOut)
     SpotreadMeter neverReady(createChildProcess(), silent, {});
     EXPECT_FALSE(neverReady.open(error));
     EXPECT_EQ(error, "The colour meter did not get ready within 0.3 s.");
+
+    // The operator cancelling ends the wait long before the meter's time limit.
+    SpotreadSettings cancelled = program("#!/bin/bash\nsleep 600\n");
+    const auto asked = std::chrono::steady_clock::now();
+    cancelled.cancelled = [asked] { return std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(300); };
+    SpotreadMeter searching(createChildProcess(), cancelled, {});
+    EXPECT_FALSE(searching.open(error));
+    EXPECT_EQ(error, kSpotreadCancelled);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
 }
 
 } // namespace
