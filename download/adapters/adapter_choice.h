@@ -2,9 +2,10 @@
 
 // Which adapter a download talks to: $CHROMIX_SPI_ADAPTER, else the store's base-key value
 // "spi adapter". "sim:PATH" chooses the simulated processor with its flash image at PATH;
-// an empty setting or "ftdi" the FTDI adapters on the USB bus, "ftdi:SERIAL" only the one
-// with that USB serial number. Either FTDI form may end in "@KHZ" to cap the SPI clock
-// (long cables), for example "ftdi@1000".
+// an empty setting or "ftdi" the platform's FTDI adapters. On Linux these are the chips on
+// the USB bus, "ftdi:SERIAL" only the one with that USB serial number, and either form may
+// end in "@KHZ" to cap the SPI clock (long cables), for example "ftdi@1000". On Windows it
+// is FTDI's FTCSPI.dll, which picks the adapter and its clock itself.
 
 #include "config/registry_store.h"
 #include "download/adapters/spi_adapter_library.h"
