@@ -12,36 +12,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// $XDG_DATA_HOME/chromix/demo, else ~/.local/share/chromix/demo; empty without a home.
+// The demo's own folder among the operator's data; empty without a home.
 fs::path personalDemoFolder()
 {
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data == '/')
-        return fs::path(data) / "chromix" / "demo";
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        return fs::path(home) / ".local" / "share" / "chromix" / "demo";
-    return {};
-}
-
-// Makes the operator's own store a link to the demo's, so that the programs started from
-// the desktop's menu read it; a store that exists already (even as a broken link) is kept.
-bool linkPersonalStore(const fs::path& demoStore, std::ostream& out, std::ostream& err)
-{
-    const fs::path store = defaultRegistryFile();
-    std::error_code ec;
-    if (fs::symlink_status(store, ec).type() != fs::file_type::not_found) {
-        out << "Your settings store " << store.string() << " is left as it is.\n"
-            << "Use the demo with: export CHROMIX_REGISTRY=" << demoStore.string() << "\n";
-        return true;
-    }
-    fs::create_directories(store.parent_path(), ec);
-    if (!ec)
-        fs::create_symlink(demoStore, store, ec);
-    if (ec) {
-        err << "chromix demo-install: " << store.string() << " cannot link to the demo: " << ec.message() << "\n";
-        return false;
-    }
-    out << "Your settings store " << store.string() << " now links to it: the programs use the demo.\n";
-    return true;
+    const fs::path data = personalDataFolder();
+    return data.empty() ? data : data / "demo";
 }
 
 } // namespace
@@ -66,8 +41,14 @@ int runDemoInstallCommand(const CommandArguments& args, std::ostream& out, std::
     const fs::path demoStore = fs::absolute(dir) / "registry.reg";
     out << "Demo installation created in " << dir.string() << "\n";
     if (!personal || std::getenv("CHROMIX_REGISTRY") != nullptr) {
-        out << "Use it with: export CHROMIX_REGISTRY=" << demoStore.string() << "\n";
+        out << "Use it with: " << useStoreCommand(demoStore) << "\n";
         return kExitSuccess;
     }
-    return linkPersonalStore(demoStore, out, err) ? kExitSuccess : kExitFailure;
+    std::string report;
+    if (!adoptDemoStore(demoStore, report, error)) {
+        err << "chromix demo-install: " << error << "\n";
+        return kExitFailure;
+    }
+    out << report;
+    return kExitSuccess;
 }

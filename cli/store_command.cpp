@@ -2,7 +2,6 @@
 #include "cli/commands.h"
 
 #include "config/calibration_settings.h"
-#include "config/registry_file_store.h"
 #include "config/registry_location.h"
 
 #include <ostream>
@@ -14,11 +13,10 @@ void printField(std::ostream& out, const char* name, const std::string& value)
     out << name << " = \"" << value << "\"\n";
 }
 
-std::string storeProblem(RegistryStore& store)
+std::string storeProblem(const RegistryStore& store)
 {
-    if (auto* file = dynamic_cast<RegistryFileStore*>(&store); file && !file->lastError().empty())
-        return "\n" + file->lastError();
-    return "";
+    const std::string problem = store.lastError();
+    return problem.empty() ? problem : "\n" + problem;
 }
 
 int show(std::ostream& out, std::ostream& err)
@@ -26,7 +24,7 @@ int show(std::ostream& out, std::ostream& err)
     auto store = openDefaultStore();
     CalibrationSettings settings(*store);
     const bool loaded = settings.load();
-    out << "store: " << defaultRegistryFile().string() << "\n";
+    out << "store: " << defaultStoreName() << "\n";
     printField(out, "installDirectory", settings.installDirectory);
     printField(out, "matrixCurrent", settings.matrixCurrent);
     printField(out, "matrixCurrentValid", settings.matrixCurrentValid);

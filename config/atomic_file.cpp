@@ -1,38 +1,13 @@
 #include "config/atomic_file.h"
 
+#include "config/atomic_file_platform.h"
+
 #include <cerrno>
+#include <memory>
 #include <random>
 #include <system_error>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 namespace {
-
-constexpr int kTemporaryNameAttempts = 16;
-
-bool closeDescriptor(int fd)
-{
-    // Linux releases the descriptor even when close reports EINTR; retrying could close another file.
-    return ::close(fd) == 0;
-}
-
-bool writeAll(int fd, std::string_view content)
-{
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 std::string randomSuffix()
 {
@@ -50,61 +25,14 @@ std::string temporaryPrefix(const std::filesystem::path& target)
     return "." + target.filename().string() + ".tmp-";
 }
 
-// Creates a new, empty temporary file beside `target`; -1 when none can be made.
-int createTemporaryFile(const std::filesystem::path& target, mode_t mode, std::filesystem::path& temporary)
-{
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        temporary = folder / (temporaryPrefix(target) + std::to_string(::getpid()) + "-" + randomSuffix());
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0)
-            return fd;
-        if (errno != EEXIST && errno != EINTR)
-            return -1;
-    }
-    return -1;
-}
-
-void syncFolder(const std::filesystem::path& file)
-{
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    // Only makes the rename durable sooner; the new content is already in place, so a
-    // file system that cannot sync folders is no failure of the replacement.
-    ::fsync(fd);
-    ::close(fd);
-}
-
-std::string systemReason(int error)
-{
-    return std::error_code(error, std::generic_category()).message();
-}
-
-std::string fileKind(mode_t mode)
-{
-    if (S_ISDIR(mode))
-        return "a folder";
-    if (S_ISFIFO(mode))
-        return "a FIFO";
-    if (S_ISCHR(mode))
-        return "a character device";
-    if (S_ISBLK(mode))
-        return "a block device";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    return "not a plain file";
-}
-
 // The process id in a temporary's name ("<prefix><pid>-<random>"); 0 when there is none.
-pid_t writerOf(const std::string& name, const std::string& prefix)
+std::uint64_t writerOf(const std::string& name, const std::string& prefix)
 {
-    pid_t pid = 0;
+    std::uint64_t pid = 0;
     for (std::size_t at = prefix.size(); at < name.size() && name[at] != '-'; ++at) {
         if (name[at] < '0' || name[at] > '9' || pid > 100000000)
             return 0;
-        pid = pid * 10 + (name[at] - '0');
+        pid = pid * 10 + static_cast<std::uint64_t>(name[at] - '0');
     }
     return pid;
 }
@@ -123,69 +51,52 @@ template <typename Remove> void forEachTemporary(const std::filesystem::path& fi
     }
 }
 
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
 } // namespace
 
-int openRegularFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string& reason)
+namespace atomic_file_detail {
+
+std::filesystem::path temporaryName(const std::filesystem::path& target)
 {
-    if (file.empty()) {
-        reason = "no file name";
-        return -1;
-    }
-    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        reason = systemReason(errno);
-        return -1;
-    }
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        reason = systemReason(errno);
-        ::close(fd);
-        return -1;
-    }
-    if (!S_ISREG(status.st_mode)) {
-        reason = "not a regular file but " + fileKind(status.st_mode);
-        ::close(fd);
-        return -1;
-    }
-    if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
-        reason = "larger than the " + std::to_string(maxBytes) + " bytes such a file may hold";
-        ::close(fd);
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    return folder / (temporaryPrefix(target) + std::to_string(currentProcessId()) + "-" + randomSuffix());
 }
+
+std::string tooLargeText(std::uint64_t maxBytes)
+{
+    return "larger than the " + std::to_string(maxBytes) + " bytes such a file may hold";
+}
+
+} // namespace atomic_file_detail
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string* reason)
 {
     std::string ignored;
     std::string& why = reason ? *reason : ignored;
-    const int fd = openRegularFile(file, maxBytes, why);
-    if (fd < 0)
+    const std::unique_ptr<std::FILE, FileCloser> stream(openRegularFile(file, maxBytes, why));
+    if (!stream)
         return std::nullopt;
     std::string content;
-    char buffer[65536];
+    auto buffer = std::make_unique<char[]>(65536);
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            why = systemReason(errno);
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (got == 0)
-            break;
-        content.append(buffer, static_cast<std::size_t>(got));
+        errno = 0;
+        const std::size_t got = std::fread(buffer.get(), 1, 65536, stream.get());
+        content.append(buffer.get(), got);
         // A file that grows while it is read is held to the same limit.
         if (content.size() > maxBytes) {
-            why = "larger than the " + std::to_string(maxBytes) + " bytes such a file may hold";
-            ::close(fd);
+            why = atomic_file_detail::tooLargeText(maxBytes);
             return std::nullopt;
         }
+        if (got == 0 || std::feof(stream.get()) || std::ferror(stream.get()))
+            break;
     }
-    ::close(fd);
+    if (std::ferror(stream.get())) {
+        why = errno != 0 ? std::generic_category().message(errno) : std::string("read error");
+        return std::nullopt;
+    }
     return content;
 }
 
@@ -205,85 +116,6 @@ std::filesystem::path resolveLinks(const std::filesystem::path& file)
     return file;
 }
 
-FileReplacement::FileReplacement(const std::filesystem::path& file) : target_(resolveLinks(file))
-{
-    mode_t mode = 0666; // narrowed by the umask, as for any new file
-    struct stat existing {};
-    const bool exists = ::stat(target_.c_str(), &existing) == 0;
-    if (exists) {
-        if (!S_ISREG(existing.st_mode)) {
-            fail("not a regular file but " + fileKind(existing.st_mode));
-            return;
-        }
-        // Renaming would replace a file its owner made read-only.
-        if (::access(target_.c_str(), W_OK) != 0) {
-            fail(systemReason(errno));
-            return;
-        }
-        mode = existing.st_mode & 07777;
-    } else if (errno != ENOENT) {
-        fail(systemReason(errno));
-        return;
-    }
-    removeTemporariesOfEndedWriters(target_);
-    fd_ = createTemporaryFile(target_, mode, temporary_);
-    if (fd_ < 0) {
-        fail(systemReason(errno));
-        return;
-    }
-    if (exists && ::fchmod(fd_, mode) != 0)
-        fail(systemReason(errno));
-}
-
-FileReplacement::~FileReplacement()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (!temporary_.empty())
-        ::unlink(temporary_.c_str());
-}
-
-void FileReplacement::fail(std::string reason)
-{
-    error_ = std::move(reason);
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = -1;
-    if (!temporary_.empty())
-        ::unlink(temporary_.c_str());
-    temporary_.clear();
-}
-
-bool FileReplacement::write(std::string_view content)
-{
-    if (fd_ < 0)
-        return false;
-    if (!writeAll(fd_, content)) {
-        fail(systemReason(errno));
-        return false;
-    }
-    return true;
-}
-
-bool FileReplacement::commit()
-{
-    if (fd_ < 0)
-        return false;
-    if (::fsync(fd_) != 0) {
-        fail(systemReason(errno));
-        return false;
-    }
-    const int fd = fd_;
-    fd_ = -1;
-    if (!closeDescriptor(fd) || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        fail(systemReason(errno));
-        return false;
-    }
-    temporary_.clear();
-    syncFolder(target_);
-    return true;
-}
-
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view content, std::string* reason)
 {
     FileReplacement replacement(file);
@@ -293,43 +125,6 @@ bool replaceFileAtomically(const std::filesystem::path& file, std::string_view c
     return done;
 }
 
-FileLock::FileLock(const std::filesystem::path& file, Wait wait)
-{
-    std::filesystem::path lockFile = file;
-    lockFile += ".lock";
-    // O_NONBLOCK: a FIFO planted at the lock path must not stall the writer.
-    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        error_ = lockFile.string() + ": " + systemReason(errno);
-        return;
-    }
-    struct stat status {};
-    if (::fstat(fd_, &status) != 0 || !S_ISREG(status.st_mode)) {
-        error_ = lockFile.string() + ": not a regular file";
-        ::close(fd_);
-        fd_ = -1;
-        return;
-    }
-    const int operation = wait == Wait::UntilFree ? LOCK_EX : LOCK_EX | LOCK_NB;
-    while (::flock(fd_, operation) != 0) {
-        if (errno != EINTR) {
-            error_ =
-                lockFile.string() + ": " + (errno == EWOULDBLOCK ? "in use by another program" : systemReason(errno));
-            ::close(fd_);
-            fd_ = -1;
-            return;
-        }
-    }
-}
-
-FileLock::~FileLock()
-{
-    if (fd_ < 0)
-        return;
-    ::flock(fd_, LOCK_UN);
-    ::close(fd_);
-}
-
 void removeLeftoverTemporaries(const std::filesystem::path& file)
 {
     forEachTemporary(file, [](const std::string&, const std::string&) { return true; });
@@ -337,9 +132,9 @@ void removeLeftoverTemporaries(const std::filesystem::path& file)
 
 void removeTemporariesOfEndedWriters(const std::filesystem::path& file)
 {
-    const pid_t self = ::getpid();
+    const std::uint64_t self = atomic_file_detail::currentProcessId();
     forEachTemporary(file, [self](const std::string& name, const std::string& prefix) {
-        const pid_t writer = writerOf(name, prefix);
-        return writer > 0 && writer != self && ::kill(writer, 0) != 0 && errno == ESRCH;
+        const std::uint64_t writer = writerOf(name, prefix);
+        return writer > 0 && writer != self && atomic_file_detail::processHasEnded(writer);
     });
 }

@@ -5,6 +5,7 @@
 // And reading that a FIFO, a device or an endless file can never stall or exhaust.
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,10 +17,11 @@ inline constexpr std::uint64_t kSettingsFileLimit = 16u << 20; // store and data
 inline constexpr std::uint64_t kTableFileLimit = 256u << 20; // 3D colour tables, the largest text
 inline constexpr std::uint64_t kSmallTableFileLimit = 16u << 20; // LUT, matrix and OSD image files
 
-// Opens a file for reading without blocking (a FIFO never stalls the caller) and refuses
-// anything but a regular file of at most `maxBytes` bytes. The descriptor, or -1 with
-// the system's reason in `reason` ("No such file or directory", "not a regular file").
-int openRegularFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string& reason);
+// Opens a file for reading in binary mode without blocking (a FIFO never stalls the
+// caller) and refuses anything but a regular file of at most `maxBytes` bytes. The open
+// file, or null with the system's reason in `reason` ("No such file or directory", "not a
+// regular file but a FIFO").
+std::FILE* openRegularFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string& reason);
 
 // The whole content of a regular file of at most `maxBytes` bytes; nothing, with the
 // reason, when it cannot be read.

@@ -18,6 +18,7 @@ constexpr std::size_t kMaxKeyDepth = 512;
 // Registry value types whose data is text (string, expandable string, multi-string).
 constexpr unsigned long kTextTypes[] = {1, 2, 7};
 constexpr unsigned long kStringType = 1;
+constexpr unsigned long kNumberType = 4;
 
 char upperAscii(char c)
 {
@@ -326,6 +327,51 @@ std::optional<std::string> RegistryFile::valueBytes(std::string_view keyPath, st
     return bytes;
 }
 
+std::vector<std::string> RegistryFile::keyPaths() const
+{
+    std::vector<std::string> paths;
+    for (const Section& section : sections_) {
+        if (section.deleted || !hasKey(section.path))
+            continue;
+        const bool known = std::any_of(paths.begin(), paths.end(),
+                                       [&](const std::string& path) { return equalsNoCase(path, section.path); });
+        if (!known)
+            paths.push_back(section.path);
+    }
+    return paths;
+}
+
+std::vector<RegistryFile::TypedValue> RegistryFile::values(std::string_view keyPath) const
+{
+    std::vector<TypedValue> values;
+    if (!hasKey(keyPath))
+        return values;
+    for (const Section& section : sections_) {
+        if (section.deleted) {
+            if (deletionRemoves(section.path, keyPath))
+                values.clear();
+            continue;
+        }
+        if (!equalsNoCase(section.path, keyPath))
+            continue;
+        for (const Value& value : section.values) {
+            const auto known = std::find_if(values.begin(), values.end(), [&](const TypedValue& typed) {
+                return equalsNoCase(typed.name, value.name);
+            });
+            if (!value.bytes) {
+                if (known != values.end())
+                    values.erase(known);
+            } else if (known != values.end()) {
+                known->type = value.type;
+                known->bytes = *value.bytes;
+            } else {
+                values.push_back({value.name, value.type, *value.bytes});
+            }
+        }
+    }
+    return values;
+}
+
 std::vector<std::string> RegistryFile::subKeyNames(std::string_view keyPath) const
 {
     if (!hasKey(keyPath))
@@ -467,6 +513,7 @@ bool RegistryFile::parseValue(std::size_t line, Value& value, std::string& error
             return false;
         }
         value.bytes = content + '\0';
+        value.type = kStringType;
         return true;
     }
     if (startsWithNoCase(data, "dword:")) {
@@ -477,6 +524,7 @@ bool RegistryFile::parseValue(std::size_t line, Value& value, std::string& error
         }
         value.bytes = std::string{static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF),
                                   static_cast<char>((number >> 16) & 0xFF), static_cast<char>((number >> 24) & 0xFF)};
+        value.type = kNumberType;
         return true;
     }
 
@@ -519,6 +567,7 @@ bool RegistryFile::parseHexValue(std::size_t line, std::string_view data, Value&
         bytes = std::move(*narrow);
     }
     value.bytes = std::move(bytes);
+    value.type = type;
     return true;
 }
 

@@ -31,6 +31,18 @@ public:
     // part of a deeper key's path counts too.
     std::vector<std::string> subKeyNames(std::string_view keyPath) const;
 
+    // A value with its registry type (1 string, 4 number, 7 multi-string, ...) and its bytes
+    // as the registry reports them.
+    struct TypedValue {
+        std::string name;
+        unsigned long type = 1;
+        std::string bytes;
+    };
+    // Every key the file leaves in place once imported, each once, in file order; with the
+    // key's values, so that the file can be copied into the registry.
+    std::vector<std::string> keyPaths() const;
+    std::vector<TypedValue> values(std::string_view keyPath) const;
+
     // Sets a string value, replacing the value's line(s) in place or adding a line at the
     // end of the key's section; adds the section when the key has none.
     void setString(std::string_view keyPath, std::string_view valueName, std::string_view data);
@@ -43,6 +55,7 @@ private:
     struct Value {
         std::string name; // "" for the default value "@"
         std::optional<std::string> bytes; // narrow bytes as the registry reports them; none for "=-"
+        unsigned long type = 1;
         std::size_t firstLine = 0;
         std::size_t lineCount = 1;
     };

@@ -9,11 +9,16 @@
 #include <system_error>
 #include <vector>
 
-#include <sys/stat.h>
-
 namespace {
 
 using Snapshot = std::shared_ptr<const RegistryFile>;
+
+// No file and no link (not even a dangling one) at the path.
+bool missing(const std::filesystem::path& file)
+{
+    std::error_code error;
+    return std::filesystem::symlink_status(file, error).type() == std::filesystem::file_type::not_found;
+}
 
 std::string fullKeyPath(std::string_view storePath)
 {
@@ -26,9 +31,7 @@ std::optional<RegistryFile> readStoreFile(const std::filesystem::path& file, std
     std::string reason;
     const std::optional<std::string> bytes = readWholeFile(file, kSettingsFileLimit, &reason);
     if (!bytes) {
-        struct stat status {};
-        error = file.string() + ": "
-            + (::lstat(file.c_str(), &status) != 0 && errno == ENOENT ? "the file does not exist" : reason);
+        error = file.string() + ": " + (missing(file) ? "the file does not exist" : reason);
         return std::nullopt;
     }
     auto document = RegistryFile::parse(*bytes, &reason);
@@ -49,8 +52,9 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
     // of temporaries, or one's clean-up deletes another's temporary file.
     const std::filesystem::path target = resolveLinks(file);
     // Nothing beside a device or a FIFO: not even its lock file.
-    struct stat status {};
-    if (::stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode)) {
+    std::error_code statusError;
+    const std::filesystem::file_status status = std::filesystem::status(target, statusError);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
         std::string reason;
         readWholeFile(target, kSettingsFileLimit, &reason);
         error = file.string() + ": " + reason;
@@ -62,7 +66,7 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
         return std::nullopt;
     }
     removeLeftoverTemporaries(target);
-    const bool exists = ::lstat(target.c_str(), &status) == 0;
+    const bool exists = !missing(target);
     std::optional<RegistryFile> document =
         (createMissing && !exists) ? RegistryFile::empty() : readStoreFile(target, error);
     if (!document)

@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <limits>
 
-#include <unistd.h>
-
 namespace {
 
 // Large enough that refills are rare; a single token longer than this is not a number.
@@ -105,16 +103,11 @@ bool NumberScanner::open(const std::string& path, std::uint64_t maxBytes)
     if (path.empty())
         return false;
     std::string reason;
-    const int fd = openRegularFile(path, maxBytes, reason);
-    if (fd < 0) {
+    file_ = openRegularFile(path, maxBytes, reason);
+    if (!file_) {
         std::error_code ignored;
         if (std::filesystem::exists(path, ignored))
             refusal_ = reason;
-        return false;
-    }
-    file_ = ::fdopen(fd, "rb");
-    if (!file_) {
-        ::close(fd);
         return false;
     }
     buffer_.resize(kBufferSize);

@@ -8,8 +8,6 @@
 #include <filesystem>
 #include <memory>
 
-#include <unistd.h>
-
 namespace {
 
 // Zero bytes that follow every image in the region.
@@ -25,13 +23,11 @@ bool readOsdImageFile(const std::string& path, FlashRegion& region, RunState& st
 {
     // Binary mode: the image's bytes exactly, CR LF pairs and 0x1A bytes included.
     std::string refusal;
-    const int fd = path.empty() ? -1 : openRegularFile(path, kSmallTableFileLimit, refusal);
-    std::unique_ptr<std::FILE, FileCloser> file(fd < 0 ? nullptr : ::fdopen(fd, "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(path.empty() ? nullptr
+                                                             : openRegularFile(path, kSmallTableFileLimit, refusal));
     if (!file) {
-        if (fd >= 0)
-            ::close(fd);
         std::error_code ignored;
-        reportUnopenedFile(path, state, fd < 0 && std::filesystem::exists(path, ignored) ? refusal : std::string());
+        reportUnopenedFile(path, state, std::filesystem::exists(path, ignored) ? refusal : std::string());
         return false;
     }
     ReadProgress progress(region, observer);

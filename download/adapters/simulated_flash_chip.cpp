@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <string_view>
 
-#include <sys/stat.h>
-
 namespace {
 
 constexpr std::size_t kAddressEnd = 4; // opcode and three address bytes
@@ -90,8 +88,8 @@ bool SimulatedFlashChip::loadImage(std::string& error)
         return false;
     }
     removeLeftoverTemporaries(image);
-    struct stat status {};
-    if (::lstat(image.c_str(), &status) != 0 && errno == ENOENT) {
+    std::error_code missing;
+    if (std::filesystem::symlink_status(image, missing).type() == std::filesystem::file_type::not_found) {
         std::fill(memory_.begin(), memory_.end(), std::uint8_t{0xFF});
         changed_ = false;
         return true;
