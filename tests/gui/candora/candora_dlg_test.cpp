@@ -134,6 +134,16 @@ TEST_F(MeasuringWindow, CancelLeavesAnExistingFileUntouched)
     EXPECT_FALSE(std::filesystem::exists(run.dir / "measured_report.html"));
 }
 
+// Closing the window mid-run stops the run's thread and waits for it; nothing is written.
+TEST_F(MeasuringWindow, ClosingDuringARunStopsItAndWritesNothing)
+{
+    open();
+    startInto(run.dir / "measured.txt");
+    ASSERT_TRUE(dialog->runActive());
+    dialog.reset();
+    EXPECT_FALSE(std::filesystem::exists(run.dir / "measured.txt"));
+}
+
 TEST_F(MeasuringWindow, PauseHoldsTheRunUntilResumed)
 {
     open();
