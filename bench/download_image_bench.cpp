@@ -4,10 +4,10 @@
 // on the same files.
 
 #include "cli/demo_install.h"
-#include "config/calibration_settings.h"
 #include "config/registry_file_store.h"
 #include "download/download_file_names.h"
 #include "download/download_run.h"
+#include "download/download_settings.h"
 #include "download/table_readers.h"
 
 #include <benchmark/benchmark.h>
@@ -29,7 +29,7 @@ public:
         static Demo demo;
         return demo;
     }
-    const CalibrationSettings& settings() const { return *settings_; }
+    const DownloadSettings& settings() const { return *settings_; }
     DownloadChoice choice() const
     {
         DownloadChoice choice;
@@ -51,12 +51,12 @@ private:
             std::exit(1);
         }
         store_ = std::make_unique<RegistryFileStore>(dir_ / "registry.reg");
-        settings_ = std::make_unique<CalibrationSettings>(*store_);
-        settings_->load(true);
+        settings_ = std::make_unique<DownloadSettings>(*store_);
+        settings_->load();
     }
     fs::path dir_;
     std::unique_ptr<RegistryFileStore> store_;
-    std::unique_ptr<CalibrationSettings> settings_;
+    std::unique_ptr<DownloadSettings> settings_;
 };
 
 void BM_BuildImage(benchmark::State& bench)
@@ -158,7 +158,7 @@ private:
 void BM_FscanfBaseline(benchmark::State& bench)
 {
     Demo& demo = Demo::get();
-    const CalibrationSettings& settings = demo.settings();
+    const DownloadSettings& settings = demo.settings();
     const DownloadChoice choice = demo.choice();
     std::string name;
     for (auto _ : bench) {
@@ -167,21 +167,21 @@ void BM_FscanfBaseline(benchmark::State& bench)
             region.data.assign(region.paddedSize, 0);
         FscanfReader reader(regions);
         for (int k = 1; k <= kColorTableCount; ++k) {
-            colorTableFileName(settings, choice.displayType, choice.table, k, name);
+            colorTableFileName(settings.catalogue, choice.displayType, choice.table, k, name);
             reader.colorTable(name);
         }
         for (int i = 0; i < kOsdImageCount; ++i) {
-            osdImageFileName(settings, choice.displayType, choice.table, i, name);
+            osdImageFileName(settings.catalogue, choice.displayType, choice.table, i, name);
             reader.osdImage(name);
         }
         for (Channel channel : kAllChannels) {
-            firstLutFileName(settings, channel, name);
+            firstLutFileName(settings.record, channel, name);
             reader.lut(name, 65535.0);
         }
-        matrixFileName(settings, false, name);
+        matrixFileName(settings.record, false, name);
         reader.matrix(name);
         for (Channel channel : kAllChannels) {
-            secondLutFileName(settings, channel, false, name);
+            secondLutFileName(settings.record, channel, false, name);
             reader.lut(name, 1023.0);
         }
         if (regions[0].fillCount != regions[0].dataSize || regions[1].fillCount != regions[1].dataSize

@@ -7,13 +7,13 @@
 #include "cli/commands.h"
 #include "cli/download_options.h"
 
-#include "config/calibration_settings.h"
 #include "config/number_text.h"
 #include "config/registry_location.h"
 #include "download/adapters/adapter_choice.h"
 #include "download/adapters/simulated_adapter_library.h"
 #include "download/cspi_flash.h"
 #include "download/download_run.h"
+#include "download/download_settings.h"
 
 #include <algorithm>
 #include <chrono>
@@ -186,7 +186,7 @@ int runDownloadCommand(const CommandArguments& args, std::ostream& out, std::ost
     }
 
     auto store = openDefaultStore();
-    CalibrationSettings settings(*store);
+    DownloadSettings settings(*store);
     loadDownloadSettings(settings, "download", err);
     DownloadChoice choice;
     std::string error;

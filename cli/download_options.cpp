@@ -19,15 +19,15 @@ void collectTableSets(const DisplayTypeNode& node, std::vector<std::string>& set
     }
 }
 
-std::vector<std::string> tableSets(const CalibrationSettings& settings)
+std::vector<std::string> tableSets(const DisplayTypeCatalogue& catalogue)
 {
     std::vector<std::string> sets;
-    for (const DisplayTypeNode& root : settings.displayTypeTree.roots)
+    for (const DisplayTypeNode& root : catalogue.displayTypeTree.roots)
         collectTableSets(root, sets);
     return sets;
 }
 
-int chooseTableSet(const std::string& word, const CalibrationSettings& settings, DownloadChoice& choice,
+int chooseTableSet(const std::string& word, const DisplayTypeCatalogue& catalogue, DownloadChoice& choice,
                    std::string& error)
 {
     const std::size_t separator = word.rfind('\\');
@@ -35,7 +35,7 @@ int chooseTableSet(const std::string& word, const CalibrationSettings& settings,
         error = "--table-set takes \"DISPLAY TYPE\\TABLE SET\", not \"" + word + "\"";
         return kExitUsage;
     }
-    const std::vector<std::string> sets = tableSets(settings);
+    const std::vector<std::string> sets = tableSets(catalogue);
     for (const std::string& set : sets) {
         if (set == word) {
             choice.displayType = word.substr(0, separator);
@@ -95,13 +95,13 @@ std::set<std::string> selectionSwitches()
     return {"--3d-tables", "--calibration-values"};
 }
 
-void loadDownloadSettings(CalibrationSettings& settings, std::string_view command, std::ostream& err)
+void loadDownloadSettings(DownloadSettings& settings, std::string_view command, std::ostream& err)
 {
-    if (!settings.load(true))
+    if (!settings.load())
         err << "chromix " << command << ": Unable to get needed registry values, please reinstall program.\n";
 }
 
-int parseDownloadChoice(const Arguments& arguments, const CalibrationSettings& settings, DownloadChoice& choice,
+int parseDownloadChoice(const Arguments& arguments, const DownloadSettings& settings, DownloadChoice& choice,
                         std::string& error)
 {
     choice = DownloadChoice{};
@@ -117,17 +117,17 @@ int parseDownloadChoice(const Arguments& arguments, const CalibrationSettings& s
         return kExitUsage;
     }
     if (tableSet) {
-        if (const int status = chooseTableSet(*tableSet, settings, choice, error); status != kExitSuccess)
+        if (const int status = chooseTableSet(*tableSet, settings.catalogue, choice, error); status != kExitSuccess)
             return status;
     }
     if (const int status =
-            chooseSource(arguments, "--primary", isMatrixNewValid(settings),
+            chooseSource(arguments, "--primary", isMatrixNewValid(settings.record),
                          "the primary calibration's matrix file is not marked complete (\"Current Valid\" is not true)",
                          choice.usePrimaryNew, error);
         status != kExitSuccess)
         return status;
     return chooseSource(
-        arguments, "--linearity", isLinearityNewValid(settings),
+        arguments, "--linearity", isLinearityNewValid(settings.record),
         "the linearity calibration's LUT files are not all marked complete (\"ValidRed\", \"ValidGreen\" and "
         "\"ValidBlue\" are not all true)",
         choice.useLinearityNew, error);

@@ -4,8 +4,8 @@
 // regions, and Default or New for the primary matrix and the display linearity LUTs.
 
 #include "cli/arguments.h"
-#include "config/calibration_settings.h"
 #include "download/download_selection.h"
+#include "download/download_settings.h"
 
 #include <iosfwd>
 #include <set>
@@ -18,10 +18,10 @@ std::set<std::string> selectionSwitches(); // --3d-tables, --calibration-values
 
 // Loads the settings with the display-type catalogue. A store that lacks values is
 // reported on `err` and the command carries on, as the download tool does.
-void loadDownloadSettings(CalibrationSettings& settings, std::string_view command, std::ostream& err);
+void loadDownloadSettings(DownloadSettings& settings, std::string_view command, std::ostream& err);
 
 // Turns the selection words into the choices of a run. kExitSuccess, or kExitUsage for
 // words that do not fit together, or kExitFailure for a choice the store does not offer;
 // `error` then says why.
-int parseDownloadChoice(const Arguments& arguments, const CalibrationSettings& settings, DownloadChoice& choice,
+int parseDownloadChoice(const Arguments& arguments, const DownloadSettings& settings, DownloadChoice& choice,
                         std::string& error);

@@ -7,9 +7,9 @@
 #include "cli/download_options.h"
 
 #include "config/atomic_file.h"
-#include "config/calibration_settings.h"
 #include "config/registry_location.h"
 #include "download/download_run.h"
+#include "download/download_settings.h"
 #include "download/flash_image.h"
 
 #include <ostream>
@@ -64,7 +64,7 @@ int runImageCommand(const CommandArguments& args, std::ostream& out, std::ostrea
     }
 
     auto store = openDefaultStore();
-    CalibrationSettings settings(*store);
+    DownloadSettings settings(*store);
     loadDownloadSettings(settings, "image", err);
     DownloadChoice choice;
     std::string error;

@@ -3,6 +3,7 @@
 
 #include "config/calibration_settings.h"
 #include "config/registry_location.h"
+#include "download/download_settings.h"
 
 #include <ostream>
 
@@ -60,14 +61,15 @@ void printNode(std::ostream& out, const DisplayTypeNode& node, const std::string
 int tree(std::ostream& out, std::ostream& err)
 {
     auto store = openDefaultStore();
-    CalibrationSettings settings(*store);
-    settings.load(true);
-    if (settings.displayTypeTree.roots.empty()) {
+    DownloadSettings settings(*store);
+    settings.load();
+    const DisplayTypeTree& displayTypes = settings.catalogue.displayTypeTree;
+    if (displayTypes.roots.empty()) {
         err << "chromix store: the store holds no display types" << storeProblem(*store) << "\n";
         return kExitFailure;
     }
-    for (const DisplayTypeNode& root : settings.displayTypeTree.roots)
-        printNode(out, root, settings.displayTypeTree.configuredDisplayType, 0);
+    for (const DisplayTypeNode& root : displayTypes.roots)
+        printNode(out, root, displayTypes.configuredDisplayType, 0);
     return kExitSuccess;
 }
 

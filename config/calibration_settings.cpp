@@ -1,6 +1,8 @@
 #include "config/calibration_settings.h"
 
+#include "config/display_type_catalogue.h"
 #include "config/paths.h"
+#include "config/store_values.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,40 +11,12 @@ namespace {
 
 using namespace settings_keys;
 
-// Every value is read into a zero-filled 261-byte buffer with room for 260 bytes; a
-// longer value counts as missing.
-constexpr std::size_t kValueBufferSize = 260;
-
-struct RawValue {
-    std::string bytes; // the bytes the store reported, terminating zeros included
-};
-
-bool readRaw(const RegistryKey& key, std::string_view name, RawValue& value)
-{
-    char buffer[kValueBufferSize + 1] = {};
-    std::uint32_t byteCount = 0;
-    if (key.queryValue(name, std::span<char>(buffer, kValueBufferSize), byteCount) != ValueRead::Ok)
-        return false;
-    value.bytes.assign(buffer, std::min<std::size_t>(byteCount, kValueBufferSize));
-    return true;
-}
-
-// A value read as a C string: everything up to the first zero byte.
-bool readText(const RegistryKey& key, std::string_view name, std::string& field)
-{
-    RawValue value;
-    if (!readRaw(key, name, value))
-        return false;
-    field.append(value.bytes.c_str());
-    return true;
-}
-
 // Reads "Red", "Green", "Blue" into three fields; false when any read fails.
 bool readChannelTexts(const RegistryKey& key, std::array<std::string, 3>& fields)
 {
     bool ok = true;
     for (Channel channel : kAllChannels)
-        ok = readText(key, channelName(channel), fields[channelIndex(channel)]) && ok;
+        ok = appendValueText(key, channelName(channel), fields[channelIndex(channel)]) && ok;
     return ok;
 }
 
@@ -78,17 +52,17 @@ CalibrationSettings::CalibrationSettings(RegistryStore& store) : store_(store)
 {
 }
 
-bool CalibrationSettings::load(bool enumerateDisplayTypes)
+bool CalibrationSettings::load(DisplayTypeCatalogue* catalogue)
 {
     bool result = true;
 
     if (auto base = store_.openKey(""))
-        result = readText(*base, kInstallDirectory, installDirectory) && result;
+        result = appendValueText(*base, kInstallDirectory, installDirectory) && result;
 
     if (auto matrix = store_.openKey(kMatrix)) {
-        result = readText(*matrix, "Current", matrixCurrent) && result;
-        result = readText(*matrix, "Current Valid", matrixCurrentValid) && result;
-        result = readText(*matrix, "Default", matrixDefault) && result;
+        result = appendValueText(*matrix, "Current", matrixCurrent) && result;
+        result = appendValueText(*matrix, "Current Valid", matrixCurrentValid) && result;
+        result = appendValueText(*matrix, "Default", matrixDefault) && result;
     }
 
     auto firstDefault = store_.openKey(kFirstLutDefault);
@@ -99,9 +73,9 @@ bool CalibrationSettings::load(bool enumerateDisplayTypes)
 
     if (auto secondCurrent = store_.openKey(kSecondLutCurrent)) {
         result = readChannelTexts(*secondCurrent, secondLutCurrent) && result;
-        result = readText(*secondCurrent, "ValidRed", validRed) && result;
-        result = readText(*secondCurrent, "ValidGreen", validGreen) && result;
-        result = readText(*secondCurrent, "ValidBlue", validBlue) && result;
+        result = appendValueText(*secondCurrent, "ValidRed", validRed) && result;
+        result = appendValueText(*secondCurrent, "ValidGreen", validGreen) && result;
+        result = appendValueText(*secondCurrent, "ValidBlue", validBlue) && result;
     } else {
         result = false;
     }
@@ -109,23 +83,23 @@ bool CalibrationSettings::load(bool enumerateDisplayTypes)
     auto stepWedge = store_.openKey(kStepWedge);
     if (!stepWedge)
         return false;
-    RawValue steps;
-    if (readRaw(*stepWedge, "steps", steps)) {
+    std::string steps;
+    if (readValueBytes(*stepWedge, "steps", steps)) {
         // Zero bytes separate the texts of a multi-string and end a plain string; both
         // become step separators.
-        std::replace(steps.bytes.begin(), steps.bytes.end(), '\0', '~');
-        stepList.append(steps.bytes);
+        std::replace(steps.begin(), steps.end(), '\0', '~');
+        stepList.append(steps);
     } else {
         result = false;
     }
 
     if (auto displayTypes = store_.openKey(kDisplayTypes)) {
         displayType.clear();
-        result = readText(*displayTypes, kConfiguredDisplayType, displayType) && result;
+        result = appendValueText(*displayTypes, kConfiguredDisplayType, displayType) && result;
     }
 
-    if (enumerateDisplayTypes)
-        fillDisplayTypeTree();
+    if (catalogue)
+        catalogue->fillDisplayTypeTree(displayType);
     return result;
 }
 
@@ -204,89 +178,6 @@ bool CalibrationSettings::setLinearityValid(Channel channel, bool valid)
     if (!key)
         return true;
     return key->setString(validValueName(channel), valid ? "true" : "false");
-}
-
-bool CalibrationSettings::readCatalogueValue(const std::string& keyPath, const std::string& valueName,
-                                             std::string& out) const
-{
-    auto key = store_.openKey(keyPath);
-    if (!key)
-        return true;
-    return readText(*key, valueName, out);
-}
-
-bool CalibrationSettings::readTableFileName(const std::string& typeName, const std::string& table,
-                                            const std::string& valueName, std::string& out) const
-{
-    return readCatalogueValue(joinKeyPath(joinKeyPath(kDisplayTypes, typeName), table), valueName, out);
-}
-
-bool CalibrationSettings::readOsdNativeFileName(const std::string& typeName, const std::string& table,
-                                                const std::string& number, std::string& out) const
-{
-    return readTableFileName(typeName, table, number + "_OSD_NATIVE", out);
-}
-
-bool CalibrationSettings::readOsdD65FileName(const std::string& typeName, const std::string& table,
-                                             const std::string& number, std::string& out) const
-{
-    return readTableFileName(typeName, table, number + "_OSD_D65", out);
-}
-
-bool CalibrationSettings::readTableDescription(const std::string& typeName, const std::string& table,
-                                               std::string& out) const
-{
-    return readTableFileName(typeName, table, "description", out);
-}
-
-bool CalibrationSettings::readDisplayTypeDescription(const std::string& typeName, std::string& out) const
-{
-    return readCatalogueValue(joinKeyPath(kDisplayTypes, typeName), "description", out);
-}
-
-bool CalibrationSettings::readCatalogueDescription(std::string& out) const
-{
-    return readCatalogueValue(kDisplayTypes, "description", out);
-}
-
-void CalibrationSettings::fillDisplayTypeTree()
-{
-    std::shared_ptr<RegistryKey> displayTypes = store_.openKey(kDisplayTypes);
-    if (!displayTypes)
-        return;
-    const std::uint32_t count = displayTypes->subKeyCount();
-    displayTypeTree.configuredDisplayType = displayType;
-    if (count == 0)
-        return;
-    DisplayTypeNode root;
-    root.name = "Display Type";
-    root.hasChildren = true;
-    root.key = displayTypes;
-    fillNode(root);
-    displayTypeTree.roots.push_back(std::move(root));
-}
-
-void CalibrationSettings::fillNode(DisplayTypeNode& node)
-{
-    const std::uint32_t count = node.key->subKeyCount();
-    for (std::uint32_t i = 0; i < count; ++i) {
-        std::string name;
-        if (!node.key->subKeyName(i, name))
-            return;
-        std::shared_ptr<RegistryKey> subKey = node.key->openSubKey(name);
-        if (!subKey)
-            return;
-        DisplayTypeNode child;
-        child.name = name;
-        child.hasChildren = subKey->subKeyCount() != 0;
-        child.key = subKey;
-        fillNode(child);
-        // The configured display type leads its siblings (exact, case-sensitive match).
-        if (child.name == displayTypeTree.configuredDisplayType)
-            node.children.insert(node.children.begin(), std::move(child));
-        else
-            node.children.push_back(std::move(child));
-    }
 }
 
 bool parseFlag(const std::string& text)

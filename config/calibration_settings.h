@@ -1,37 +1,25 @@
 #pragma once
 
 // The settings record every program fills once at start from the store: file paths of
-// the correction data, validity flags, the step list, the configured display type, and
-// (for the download tool) the display-type catalogue.
+// the correction data, validity flags, the step list and the configured display type.
 
 #include "config/channel.h"
 #include "config/registry_store.h"
 
 #include <array>
-#include <memory>
 #include <string>
 #include <vector>
 
-// One node of the display-type tree: a sub-key of "ColorTable\Display Type" or deeper.
-struct DisplayTypeNode {
-    std::string name;
-    bool hasChildren = false;
-    std::shared_ptr<RegistryKey> key;
-    std::vector<DisplayTypeNode> children;
-};
-
-struct DisplayTypeTree {
-    std::string configuredDisplayType;
-    std::vector<DisplayTypeNode> roots; // empty, or the one root "Display Type"
-};
+class DisplayTypeCatalogue;
 
 class CalibrationSettings {
 public:
     explicit CalibrationSettings(RegistryStore& store);
 
     // Reads every value once; true when every required value was read. Appends to the
-    // fields, so it is called once per record.
-    bool load(bool enumerateDisplayTypes = false);
+    // fields, so it is called once per record. The download tool passes its catalogue,
+    // whose display-type tree is then built last, unless the step list's key is missing.
+    bool load(DisplayTypeCatalogue* catalogue = nullptr);
 
     // Getters: false when the field is empty; else `out` is set to the field.
     bool getMatrixCurrent(std::string& out) const;
@@ -56,23 +44,7 @@ public:
     // Why the last store access failed (file and reason), for messages beside the fixed texts.
     std::string lastStoreError() const { return store_.lastError(); }
 
-    // Catalogue readers: append the value to `out`. False only when the key opened and
-    // the value could not be read; a key that does not open leaves `out` unchanged.
-    bool readTableFileName(const std::string& typeName, const std::string& table, const std::string& valueName,
-                           std::string& out) const;
-    bool readOsdNativeFileName(const std::string& typeName, const std::string& table, const std::string& number,
-                               std::string& out) const;
-    bool readOsdD65FileName(const std::string& typeName, const std::string& table, const std::string& number,
-                            std::string& out) const;
-    bool readTableDescription(const std::string& typeName, const std::string& table, std::string& out) const;
-    bool readDisplayTypeDescription(const std::string& typeName, std::string& out) const;
-    bool readCatalogueDescription(std::string& out) const;
-
-    // Builds the display-type tree below "ColorTable\Display Type".
-    void fillDisplayTypeTree();
-
     // The record's fields (read-only after load).
-    DisplayTypeTree displayTypeTree;
     std::string matrixDefault;
     std::array<std::string, 3> firstLutDefault; // red, green, blue
     std::array<std::string, 3> secondLutDefault;
@@ -88,9 +60,6 @@ public:
 
 private:
     RegistryStore& store_;
-
-    bool readCatalogueValue(const std::string& keyPath, const std::string& valueName, std::string& out) const;
-    void fillNode(DisplayTypeNode& node);
 };
 
 // False only for "false" in any letter case; true for every other non-empty text.

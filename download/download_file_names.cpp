@@ -2,14 +2,14 @@
 
 #include "config/number_text.h"
 
-bool colorTableFileName(const CalibrationSettings& settings, const std::string& displayType, const std::string& table,
+bool colorTableFileName(const DisplayTypeCatalogue& catalogue, const std::string& displayType, const std::string& table,
                         int k, std::string& out)
 {
     out.clear();
-    return settings.readTableFileName(displayType, table, formatInteger(k), out);
+    return catalogue.readTableFileName(displayType, table, formatInteger(k), out);
 }
 
-bool osdImageFileName(const CalibrationSettings& settings, const std::string& displayType, const std::string& table,
+bool osdImageFileName(const DisplayTypeCatalogue& catalogue, const std::string& displayType, const std::string& table,
                       int i, std::string& out)
 {
     out.clear();
@@ -17,8 +17,8 @@ bool osdImageFileName(const CalibrationSettings& settings, const std::string& di
     const bool native = i < kImagesPerSpace || i == 2 * kImagesPerSpace;
     const int number = i < 2 * kImagesPerSpace ? i % kImagesPerSpace + 1 : kImagesPerSpace + 1;
     const std::string numberText = formatInteger(number);
-    return native ? settings.readOsdNativeFileName(displayType, table, numberText, out)
-                  : settings.readOsdD65FileName(displayType, table, numberText, out);
+    return native ? catalogue.readOsdNativeFileName(displayType, table, numberText, out)
+                  : catalogue.readOsdD65FileName(displayType, table, numberText, out);
 }
 
 bool firstLutFileName(const CalibrationSettings& settings, Channel channel, std::string& out)

@@ -20,7 +20,7 @@ void releaseBuffer(FlashRegion& region)
 // Fills the selected regions in index order; each step runs only while the run is ok.
 class RegionFiller {
 public:
-    RegionFiller(RunState& state, const CalibrationSettings& settings, DownloadObserver& observer, Pacer& pacer)
+    RegionFiller(RunState& state, const DownloadSettings& settings, DownloadObserver& observer, Pacer& pacer)
         : state_(state)
         , settings_(settings)
         , observer_(observer)
@@ -53,7 +53,7 @@ private:
                 region, "Reading Chromix 3D tables ... Waiting",
                 "Unable to determine the file name of the Chromix 3D table",
                 [&](std::string& name) {
-                    return colorTableFileName(settings_, state_.displayType, state_.table, k, name);
+                    return colorTableFileName(settings_.catalogue, state_.displayType, state_.table, k, name);
                 },
                 state_.fileNames.colorTables[static_cast<std::size_t>(k - 1)], readColorTableFile);
         }
@@ -65,7 +65,7 @@ private:
             readFile(
                 region, "Reading OSD images ... Waiting", "Unable to determine the file name of the OSD image",
                 [&](std::string& name) {
-                    return osdImageFileName(settings_, state_.displayType, state_.table, i, name);
+                    return osdImageFileName(settings_.catalogue, state_.displayType, state_.table, i, name);
                 },
                 state_.fileNames.osdImages[static_cast<std::size_t>(i)], readOsdImageFile);
         }
@@ -78,20 +78,22 @@ private:
             readFile(
                 region, "Reading " + word + " Chromix nonlinearity 1D LUT file ... Waiting",
                 "Unable to determine the file name of the " + word + " Chromix nonlinearity 1D LUT",
-                [&](std::string& name) { return firstLutFileName(settings_, channel, name); },
+                [&](std::string& name) { return firstLutFileName(settings_.record, channel, name); },
                 state_.fileNames.firstLuts[channelIndex(channel)], readFirstLutFile);
         }
         readFile(
             region, "Reading display primary calibration file ... Waiting",
             "Unable to determine the file name of display primary calibration",
-            [&](std::string& name) { return matrixFileName(settings_, state_.usePrimaryNew, name); },
+            [&](std::string& name) { return matrixFileName(settings_.record, state_.usePrimaryNew, name); },
             state_.fileNames.matrix, readMatrixFile);
         for (Channel channel : kAllChannels) {
             const std::string word = kChannelWords[channelIndex(channel)];
             readFile(
                 region, "Reading " + word + " display linearity calibration files ... Waiting",
                 "Unable to determine the file name of the " + word + " display linearity calibration",
-                [&](std::string& name) { return secondLutFileName(settings_, channel, state_.useLinearityNew, name); },
+                [&](std::string& name) {
+                    return secondLutFileName(settings_.record, channel, state_.useLinearityNew, name);
+                },
                 state_.fileNames.secondLuts[channelIndex(channel)], readSecondLutFile);
         }
     }
@@ -122,7 +124,7 @@ private:
     }
 
     RunState& state_;
-    const CalibrationSettings& settings_;
+    const DownloadSettings& settings_;
     DownloadObserver& observer_;
     Pacer& pacer_;
 };
@@ -167,7 +169,7 @@ bool startDownload(std::array<FlashRegion, 3>& regions, RunState& state, const D
     return true;
 }
 
-bool readDownloadImage(std::array<FlashRegion, 3>& regions, RunState& state, const CalibrationSettings& settings,
+bool readDownloadImage(std::array<FlashRegion, 3>& regions, RunState& state, const DownloadSettings& settings,
                        DownloadObserver& observer, Pacer& pacer)
 {
     state.errorText.clear();
@@ -192,7 +194,7 @@ bool readDownloadImage(std::array<FlashRegion, 3>& regions, RunState& state, con
     return true;
 }
 
-void runDownload(std::array<FlashRegion, 3>& regions, RunState& state, const CalibrationSettings& settings,
+void runDownload(std::array<FlashRegion, 3>& regions, RunState& state, const DownloadSettings& settings,
                  FlashWriter& writer, DownloadObserver& observer, Pacer& pacer)
 {
     observer.setDownloadEnabled(false);
@@ -205,7 +207,7 @@ void runDownload(std::array<FlashRegion, 3>& regions, RunState& state, const Cal
         }
     }
     if (state.ok) {
-        writeDownloadParametersFile(settings, state.fileNames);
+        writeDownloadParametersFile(settings.record, state.fileNames);
         observer.setCancelCaption("Done");
         observer.beep(Beep::Default);
     } else if (!state.errorText.empty()) {

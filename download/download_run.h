@@ -4,9 +4,9 @@
 // with a message and pauses around each, the size check, the flash written through a
 // FlashWriter, the diagnostics file and the processor's reload.
 
-#include "config/calibration_settings.h"
 #include "download/download_observer.h"
 #include "download/download_selection.h"
+#include "download/download_settings.h"
 #include "download/flash_region.h"
 #include "download/flash_writer.h"
 #include "download/pacer.h"
@@ -31,10 +31,10 @@ bool startDownload(std::array<FlashRegion, 3>& regions, RunState& state, const D
 // size, with every reading message and pause, exactly as a run does before it writes the
 // flash. The buffers stay filled. True when every selected region is complete; otherwise
 // the run state's errorText says why.
-bool readDownloadImage(std::array<FlashRegion, 3>& regions, RunState& state, const CalibrationSettings& settings,
+bool readDownloadImage(std::array<FlashRegion, 3>& regions, RunState& state, const DownloadSettings& settings,
                        DownloadObserver& observer, Pacer& pacer);
 
 // The whole run (worker thread). A stop request ends it between steps, without touching
 // the flash further. The region buffers are released at its end.
-void runDownload(std::array<FlashRegion, 3>& regions, RunState& state, const CalibrationSettings& settings,
+void runDownload(std::array<FlashRegion, 3>& regions, RunState& state, const DownloadSettings& settings,
                  FlashWriter& writer, DownloadObserver& observer, Pacer& pacer);

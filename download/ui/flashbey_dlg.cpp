@@ -216,20 +216,20 @@ void CFlashbeyDlg::initialise()
     setWindowIcon(programIcon(ProgramKind::Flashbey));
     progress_->setRange(0, 100);
     progress_->setValue(0);
-    const bool loaded = settings_.load(true);
+    const bool loaded = settings_.load();
     fillTree();
     if (!loaded)
         status_->setStatus(kRegistryMessage, false);
     // The selection starts with every option off and Download disabled, and takes whether
     // the linearity LUTs may be offered now, once.
-    selection_ = std::make_unique<DownloadSelection>(settings_);
+    selection_ = std::make_unique<DownloadSelection>(settings_.record);
     showSelection();
     regions_ = makeFlashRegions();
 }
 
 void CFlashbeyDlg::fillTree()
 {
-    for (const DisplayTypeNode& root : settings_.displayTypeTree.roots)
+    for (const DisplayTypeNode& root : settings_.catalogue.displayTypeTree.roots)
         addNode(root, *new QTreeWidgetItem(tree_));
     tree_->collapseAll();
 }
@@ -275,11 +275,12 @@ QString CFlashbeyDlg::infoTip(const QTreeWidgetItem& item) const
     std::string description;
     const QTreeWidgetItem* parent = item.parent();
     if (!parent)
-        settings_.readCatalogueDescription(description);
+        settings_.catalogue.readCatalogueDescription(description);
     else if (hasChildren(item))
-        settings_.readDisplayTypeDescription(item.text(0).toStdString(), description);
+        settings_.catalogue.readDisplayTypeDescription(item.text(0).toStdString(), description);
     else
-        settings_.readTableDescription(parent->text(0).toStdString(), item.text(0).toStdString(), description);
+        settings_.catalogue.readTableDescription(parent->text(0).toStdString(), item.text(0).toStdString(),
+                                                 description);
     return qText(description);
 }
 

@@ -5,11 +5,11 @@
 // Download button that checks the adapter and starts a run on a worker thread the window
 // owns. Closing the window while a run is going stops the run and waits for it.
 
-#include "config/calibration_settings.h"
 #include "config/registry_store.h"
 #include "download/adapters/adapter_choice.h"
 #include "download/cspi_flash.h"
 #include "download/download_selection.h"
+#include "download/download_settings.h"
 #include "download/flash_region.h"
 #include "download/run_state.h"
 #include "download/ui/reading_progress.h"
@@ -77,7 +77,7 @@ private:
     std::unique_ptr<RegistryStore> store_;
     std::unique_ptr<ChosenSpiAdapter> adapter_;
     MessagePresenter& messages_;
-    CalibrationSettings settings_;
+    DownloadSettings settings_;
     std::unique_ptr<DownloadSelection> selection_;
     std::unique_ptr<DialogObserver> observer_;
     CSPI_Flash flash_;

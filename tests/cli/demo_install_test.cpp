@@ -1,9 +1,9 @@
 #include "cli/commands.h"
 #include "cli/demo_install.h"
-#include "config/calibration_settings.h"
 #include "config/registry_file_store.h"
 #include "config/registry_location.h"
 #include "download/adapters/adapter_choice.h"
+#include "download/download_settings.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,7 @@ protected:
     }
     void SetUp() override
     {
-        ASSERT_TRUE(settings.load(true));
+        ASSERT_TRUE(download.load());
         ::setenv("CHROMIX_REGISTRY", (root() / "registry.reg").c_str(), 1);
     }
     void TearDown() override { ::unsetenv("CHROMIX_REGISTRY"); }
@@ -36,7 +36,8 @@ protected:
 
     static inline TempDir dir;
     RegistryFileStore store{root() / "registry.reg"};
-    CalibrationSettings settings{store};
+    DownloadSettings download{store};
+    const CalibrationSettings& settings = download.record;
     std::ostringstream out;
     std::ostringstream err;
 };
@@ -50,8 +51,8 @@ TEST_F(DemoInstallation, EveryProgramLoadsItsSettings)
     EXPECT_TRUE(fs::is_directory(root() / "Diagnostics"));
     EXPECT_EQ(storedAdapterSetting(store), "sim:" + (root() / "processor_flash.bin").string());
 
-    ASSERT_EQ(settings.displayTypeTree.roots.size(), 1u);
-    const auto& types = settings.displayTypeTree.roots[0].children;
+    ASSERT_EQ(download.catalogue.displayTypeTree.roots.size(), 1u);
+    const auto& types = download.catalogue.displayTypeTree.roots[0].children;
     ASSERT_EQ(types.size(), 2u);
     EXPECT_EQ(types[1].name, "Velvane Aster LCD Monitor");
 
@@ -71,9 +72,9 @@ TEST_F(DemoInstallation, BothTableSetsAndTheDefaultsMakeAnImage)
     for (const auto& [set, size] : sets) {
         SCOPED_TRACE(set);
         std::string description;
-        EXPECT_TRUE(settings.readTableDescription(type, set, description) && !description.empty());
+        EXPECT_TRUE(download.catalogue.readTableDescription(type, set, description) && !description.empty());
         std::string table;
-        ASSERT_TRUE(settings.readTableFileName(type, set, "6", table));
+        ASSERT_TRUE(download.catalogue.readTableFileName(type, set, "6", table));
         const std::string text = readFile(table);
         EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), size * size * size);
         const CommandArguments args{"--table-set", type + "\\" + set,   "--3d-tables", "--calibration-values",

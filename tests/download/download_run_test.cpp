@@ -64,13 +64,15 @@ struct RunRig : ScratchFolder {
         const char* values[] = {"0.25", "0.5", "1"};
         for (std::size_t c = 0; c < 3; ++c) {
             const std::string word = words[c];
-            settings.firstLutDefault[c] = file("first_" + word + ".txt", repeatedLines(values[c], 1024));
-            settings.secondLutDefault[c] = file("second_default_" + word + ".txt", repeatedLines(values[c], 8192));
-            settings.secondLutCurrent[c] = file("second_current_" + word + ".txt", repeatedLines("0.125", 8192));
+            settings.record.firstLutDefault[c] = file("first_" + word + ".txt", repeatedLines(values[c], 1024));
+            settings.record.secondLutDefault[c] =
+                file("second_default_" + word + ".txt", repeatedLines(values[c], 8192));
+            settings.record.secondLutCurrent[c] = file("second_current_" + word + ".txt", repeatedLines("0.125", 8192));
         }
-        settings.installDirectory = dir.path().string();
-        settings.matrixDefault = file("matrix_default.txt", "1 0 0\r\n0 1 0\r\n0 0 1\r\n1 0 0\r\n0 1 0\r\n0 0 1\r\n");
-        settings.matrixCurrent =
+        settings.record.installDirectory = dir.path().string();
+        settings.record.matrixDefault =
+            file("matrix_default.txt", "1 0 0\r\n0 1 0\r\n0 0 1\r\n1 0 0\r\n0 1 0\r\n0 0 1\r\n");
+        settings.record.matrixCurrent =
             file("matrix_current.txt", "0.5 0 0\r\n0 0.5 0\r\n0 0 0.5\r\n1 0 0\r\n0 1 0\r\n0 0 1\r\n");
         for (int k = 1; k <= 6; ++k)
             catalogue[std::to_string(k)] = tablePath(k);
@@ -108,7 +110,7 @@ struct RunRig : ScratchFolder {
                                      "beep default", "download on"};
 
     RegistryFileStore store{dir / "registry.reg"};
-    CalibrationSettings settings{store};
+    DownloadSettings settings{store};
     std::map<std::string, std::string> catalogue; // value names of the table set and their files
     std::array<FlashRegion, 3> regions = makeFlashRegions();
     RunState state;
@@ -275,14 +277,14 @@ TEST(DownloadRun, HowARunEndsWhenAFileNameTheFlashOrTheReloadFailsOrNothingIsRec
          true},
         // Without an install directory the flash is still written and the run ends Done.
         {"no install directory",
-         [](RunRig& r) { r.settings.installDirectory.clear(); },
+         [](RunRig& r) { r.settings.record.installDirectory.clear(); },
          {"caption: Done", "beep default", "download on"},
          1,
          1,
          false},
         // Green announced and refused, nothing after it read.
         {"missing file name",
-         [](RunRig& r) { r.settings.firstLutDefault[1].clear(); },
+         [](RunRig& r) { r.settings.record.firstLutDefault[1].clear(); },
          {"status: Reading green Chromix nonlinearity 1D LUT file ... Waiting", "pause 2000", "pause 2000",
           "error: Unable to determine the file name of the green Chromix nonlinearity 1D LUT", "beep exclamation",
           "download on"},
