@@ -244,7 +244,7 @@ FtcspiAdapterLibrary::FtcspiAdapterLibrary(const std::filesystem::path& library)
             ? utf8(library.wstring()) + " could not be loaded (Windows error " + std::to_string(error) + ")."
             : utf8(library.wstring()) + " could not be loaded (Windows error " + std::to_string(error)
                 + "): install FTDI's " + utf8(library.wstring()) + " beside the program (" + programFolder()
-                + ") or in the Windows system folder.";
+                + ") or in the Windows system folder, and FTDI's D2XX driver that it needs.";
         return;
     }
     const std::vector<unsigned> missing = bound->bindAll();
