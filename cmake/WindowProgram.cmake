@@ -7,4 +7,6 @@ function(chromix_add_window_program program)
   target_link_libraries(${ARG_LIBRARY} PUBLIC ${ARG_LIBS} chromix_uikit Qt6::Widgets)
   add_executable(${program} main.cpp)
   target_link_libraries(${program} PRIVATE ${ARG_LIBRARY})
+  # A dialog program on Windows: no console window beside it.
+  set_target_properties(${program} PROPERTIES WIN32_EXECUTABLE ON)
 endfunction()

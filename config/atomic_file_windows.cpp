@@ -6,7 +6,9 @@
 #include "config/atomic_file_platform.h"
 #include "config/windows_text.h"
 
+#include <cerrno>
 #include <chrono>
+#include <system_error>
 #include <thread>
 
 #include <fcntl.h>
@@ -249,6 +251,12 @@ FileLock::FileLock(const std::filesystem::path& file, Wait wait)
 {
     std::filesystem::path lockFile = file;
     lockFile += ".lock";
+    // A folder in the lock's place is named as the POSIX build names it.
+    if (const DWORD attributes = GetFileAttributesW(lockFile.c_str());
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        error_ = lockFile.string() + ": " + std::generic_category().message(EISDIR);
+        return;
+    }
     const HANDLE handle = CreateFileW(lockFile.c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);

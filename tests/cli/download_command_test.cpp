@@ -3,6 +3,8 @@
 #include "cli/commands.h"
 #include "config/atomic_file.h"
 #include "download/command_installation.h"
+#include "support/environment.h"
+#include "support/special_files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,9 +21,9 @@ protected:
     void SetUp() override
     {
         CommandInstallation::use();
-        ::unsetenv("CHROMIX_SPI_ADAPTER");
+        unsetEnvironment("CHROMIX_SPI_ADAPTER");
     }
-    void TearDown() override { ::unsetenv("CHROMIX_SPI_ADAPTER"); }
+    void TearDown() override { unsetEnvironment("CHROMIX_SPI_ADAPTER"); }
 
     int run(const CommandArguments& args) { return runDownloadCommand(args, out = {}, err = {}); }
 
@@ -60,7 +62,7 @@ TEST_F(DownloadCommand, FailuresEndWithTheirMessageAndLeaveTheFlashAlone)
     EXPECT_EQ(out.str().find("Erasing Flash"), std::string::npos);
     EXPECT_TRUE(readFile(installation / "processor_flash.bin") == before);
 
-    ::setenv("CHROMIX_SPI_ADAPTER", "none", 1);
+    setEnvironment("CHROMIX_SPI_ADAPTER", "none");
     EXPECT_EQ(run(kCalibrationValues), kExitFailure);
     EXPECT_EQ(err.str(),
               "No device connection\nThe adapter setting \"none\" names no adapter: use ftdi, ftdi:SERIAL (either "
@@ -82,15 +84,16 @@ TEST_F(DownloadCommand, UnusableFlashImagesFailTheDeviceCheckSayingWhy)
         {work / "no folder" / "flash.bin",
          "The folder of the flash image " + (work / "no folder" / "flash.bin").string() + " does not exist"},
         {shortImage, "The flash image " + shortImage.string() + " holds 5 bytes, not 8388608"},
-        {"/dev/zero", "Unable to read the flash image /dev/zero: not a regular file but a character device"}};
+        {kEndlessDevice,
+         "Unable to read the flash image " + kEndlessDevice + ": not a regular file but a character device"}};
     for (const auto& [image, reason] : cases) {
-        ::setenv("CHROMIX_SPI_ADAPTER", ("sim:" + image.string()).c_str(), 1);
+        setEnvironment("CHROMIX_SPI_ADAPTER", "sim:" + image.string());
         EXPECT_EQ(run(kCalibrationValues), kExitFailure);
         EXPECT_EQ(err.str(), "No device connection\n" + reason + "\n");
     }
 
     const fs::path image = installation / "processor_flash.bin";
-    ::unsetenv("CHROMIX_SPI_ADAPTER");
+    unsetEnvironment("CHROMIX_SPI_ADAPTER");
     const std::string before = readFile(image);
     {
         FileLock otherDownload(image);

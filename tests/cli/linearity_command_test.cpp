@@ -2,10 +2,10 @@
 
 #include "cli/commands.h"
 #include "linearity/linearity_test_support.h"
+#include "support/environment.h"
+#include "support/special_files.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -19,9 +19,9 @@ class LinearityCommandTest : public ::testing::Test {
 protected:
     void useSteps(const std::string& stepList)
     {
-        setenv("CHROMIX_REGISTRY", writeLinearityStore(dir, stepList).c_str(), 1);
+        setEnvironment("CHROMIX_REGISTRY", writeLinearityStore(dir, stepList).string());
     }
-    void TearDown() override { unsetenv("CHROMIX_REGISTRY"); }
+    void TearDown() override { unsetEnvironment("CHROMIX_REGISTRY"); }
 
     int run(const CommandArguments& args)
     {
@@ -128,11 +128,12 @@ TEST_F(LinearityCommandTest, FailuresExitWithOne)
     EXPECT_FALSE(std::filesystem::exists(lutPathFor(dir, Channel::Red)));
 
     // The window's text, and the file with the reason; a FIFO is refused, not waited on.
-    const std::string fifo = (dir / "fifo.txt").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const auto& [file, reason] :
-         {std::pair<std::string, std::string>{(dir / "missing.txt").string(), "No such file or directory"},
-          {fifo, "not a regular file but a FIFO"}}) {
+    std::vector<std::pair<std::string, std::string>> refused{
+        {(dir / "missing.txt").string(), "No such file or directory"},
+        {kEndlessDevice, "not a regular file but a character device"}};
+    if (makeFifo(dir / "fifo.txt"))
+        refused.emplace_back((dir / "fifo.txt").string(), "not a regular file but a FIFO");
+    for (const auto& [file, reason] : refused) {
         EXPECT_EQ(run({"--data", file}), kExitFailure);
         EXPECT_NE(out.str().find("  The linearity data file has format or data errors!\n"), std::string::npos);
         EXPECT_EQ(err.str(), "chromix linearity: " + file + ": " + reason + "\n");

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "primary/primary_test_support.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,9 +17,9 @@ protected:
     {
         writeFile(dir / "registry.reg", primaryStoreText(dir.path().string(), matrixFile, "false"));
         writeFile(dataPath, primaryDataFileText("0.64, 0.33, 21.26", "1.00", "NONRGB_LED_DISPLAY"));
-        setenv("CHROMIX_REGISTRY", (dir / "registry.reg").c_str(), 1);
+        setEnvironment("CHROMIX_REGISTRY", (dir / "registry.reg").string());
     }
-    void TearDown() override { unsetenv("CHROMIX_REGISTRY"); }
+    void TearDown() override { unsetEnvironment("CHROMIX_REGISTRY"); }
 
     int run(const CommandArguments& args)
     {

@@ -1,7 +1,8 @@
 #include "config/calibration_settings.h"
-#include "config/registry_file_store.h"
+#include "config/display_type_catalogue.h"
+#include "config/paths.h"
+#include "support/store_backends.h"
 #include "support/store_file.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -63,24 +64,28 @@ std::string replaced(const std::string& text, const std::string& line, const std
     return result;
 }
 
-class SettingsTest : public ::testing::Test {
+// Each test runs against every store back end of the platform.
+class SettingsTest : public ::testing::TestWithParam<std::string> {
 protected:
-    // Fills `settings` from a store file holding `text`; returns load's result.
-    bool load(const std::string& text, bool enumerateDisplayTypes = false)
+    // Fills `settings` from a store file holding `text`, and the catalogue's tree when
+    // `withCatalogue`; returns load's result.
+    bool load(const std::string& text, bool withCatalogue = false)
     {
         settings.reset();
-        writeFile(dir / "registry.reg", text);
-        store = std::make_unique<RegistryFileStore>(dir / "registry.reg");
+        catalogue.reset();
+        store = &backend->fill(text);
         settings.emplace(*store);
-        return settings->load(enumerateDisplayTypes);
+        catalogue.emplace(*store);
+        return settings->load(withCatalogue ? &*catalogue : nullptr);
     }
 
-    TempDir dir;
-    std::unique_ptr<RegistryFileStore> store;
+    std::unique_ptr<StoreBackend> backend = makeStoreBackend(GetParam());
+    RegistryStore* store = nullptr;
     std::optional<CalibrationSettings> settings;
+    std::optional<DisplayTypeCatalogue> catalogue;
 };
 
-TEST_F(SettingsTest, CompleteStoreLoadsEveryField)
+TEST_P(SettingsTest, CompleteStoreLoadsEveryField)
 {
     ASSERT_TRUE(load(completeStore().text()));
     EXPECT_EQ(settings->installDirectory, "/opt/chromix");
@@ -91,7 +96,7 @@ TEST_F(SettingsTest, CompleteStoreLoadsEveryField)
     EXPECT_EQ(settings->secondLutCurrent[0], "/c/r.txt");
     EXPECT_EQ(settings->stepList, "0~16~32~~") << "every zero of the multi-string becomes a separator";
     EXPECT_EQ(settings->displayType, "Orlam");
-    EXPECT_TRUE(settings->displayTypeTree.roots.empty()) << "the tree is filled only on request";
+    EXPECT_TRUE(catalogue->displayTypeTree.roots.empty()) << "the tree is filled only on request";
 
     // "true", "FALSE" and "yes" in the store.
     std::array<bool, 3> valid{false, true, false};
@@ -101,13 +106,15 @@ TEST_F(SettingsTest, CompleteStoreLoadsEveryField)
 
     std::string path = "kept:";
     ASSERT_TRUE(settings->getDownloadParametersPath(path));
-    EXPECT_EQ(path, "kept:/opt/chromix/Diagnostics/download_parameters.txt");
+    EXPECT_EQ(path,
+              std::string("kept:/opt/chromix") + kPathSeparator + "Diagnostics" + kPathSeparator
+                  + "download_parameters.txt");
     std::string matrix = "replaced";
     ASSERT_TRUE(settings->getMatrixCurrent(matrix));
     EXPECT_EQ(matrix, "/opt/chromix/cal/matrix.txt");
 }
 
-TEST_F(SettingsTest, ValueOf260BytesIsReadAndLongerCountsAsMissing)
+TEST_P(SettingsTest, ValueOf260BytesIsReadAndLongerCountsAsMissing)
 {
     std::string text = completeStore().text();
     // 259 characters and the zero make 260 bytes; 260 characters make 261.
@@ -120,7 +127,7 @@ TEST_F(SettingsTest, ValueOf260BytesIsReadAndLongerCountsAsMissing)
     EXPECT_TRUE(settings->matrixDefault.empty());
 }
 
-TEST_F(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
+TEST_P(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
 {
     // Keys whose absence is tolerated: "Matrix" and "ColorTable\Display Type".
     const StoreFileText required = requiredKeys();
@@ -144,15 +151,15 @@ TEST_F(SettingsTest, MissingKeysAndWhichOnesFailTheLoad)
     // A missing step wedge key stops the load before the display type and its tree.
     EXPECT_FALSE(load(replaced(completeStore().text(), "\\StepWedge]", "\\Elsewhere]"), true));
     EXPECT_TRUE(settings->displayType.empty());
-    EXPECT_TRUE(settings->displayTypeTree.roots.empty());
+    EXPECT_TRUE(catalogue->displayTypeTree.roots.empty());
 }
 
-TEST_F(SettingsTest, UnreadableStoreFailsTheLoadQuietly)
+TEST_P(SettingsTest, UnreadableStoreFailsTheLoadQuietly)
 {
     EXPECT_FALSE(load("this is not a registry file\r\n", true));
     EXPECT_TRUE(settings->stepList.empty());
     EXPECT_TRUE(settings->setMatrixCurrentValid(true)) << "a key that does not open writes nothing and reports true";
-    EXPECT_EQ(readFile(dir / "registry.reg"), "this is not a registry file\r\n");
+    EXPECT_TRUE(backend->unchangedSinceFill());
 }
 
 TEST(ParseFlag, OnlyFalseInAnyCaseIsFalse)
@@ -163,7 +170,7 @@ TEST(ParseFlag, OnlyFalseInAnyCaseIsFalse)
         EXPECT_TRUE(parseFlag(text)) << text;
 }
 
-TEST_F(SettingsTest, FlagsAreWrittenAndReadBack)
+TEST_P(SettingsTest, FlagsAreWrittenAndReadBack)
 {
     ASSERT_TRUE(load(completeStore().text()));
     EXPECT_TRUE(settings->setMatrixCurrentValid(false));
@@ -179,18 +186,18 @@ TEST_F(SettingsTest, FlagsAreWrittenAndReadBack)
     EXPECT_EQ(reader.validBlue, "false");
 }
 
-TEST_F(SettingsTest, CatalogueReaders)
+TEST_P(SettingsTest, CatalogueReaders)
 {
     ASSERT_TRUE(load(completeStore().text()));
 
     // Readers append to their output.
     std::string out = "x";
-    EXPECT_TRUE(settings->readTableFileName("Orlam", "Cinema", "1", out));
-    EXPECT_TRUE(settings->readOsdNativeFileName("Orlam", "Cinema", "2", out));
-    EXPECT_TRUE(settings->readOsdD65FileName("Orlam", "Cinema", "7", out));
-    EXPECT_TRUE(settings->readTableDescription("Orlam", "Cinema", out));
-    EXPECT_TRUE(settings->readDisplayTypeDescription("Aster", out));
-    EXPECT_TRUE(settings->readCatalogueDescription(out));
+    EXPECT_TRUE(catalogue->readTableFileName("Orlam", "Cinema", "1", out));
+    EXPECT_TRUE(catalogue->readOsdNativeFileName("Orlam", "Cinema", "2", out));
+    EXPECT_TRUE(catalogue->readOsdD65FileName("Orlam", "Cinema", "7", out));
+    EXPECT_TRUE(catalogue->readTableDescription("Orlam", "Cinema", out));
+    EXPECT_TRUE(catalogue->readDisplayTypeDescription("Aster", out));
+    EXPECT_TRUE(catalogue->readCatalogueDescription(out));
     EXPECT_EQ(out,
               "x"
               "/t/c1.txt"
@@ -202,10 +209,10 @@ TEST_F(SettingsTest, CatalogueReaders)
 
     // A missing value in a key that opens fails; a key that does not open succeeds untouched.
     out = "same";
-    EXPECT_FALSE(settings->readTableFileName("Orlam", "Cinema", "3", out));
+    EXPECT_FALSE(catalogue->readTableFileName("Orlam", "Cinema", "3", out));
     EXPECT_EQ(out, "same");
-    EXPECT_TRUE(settings->readTableFileName("Orlam", "Nowhere", "1", out));
-    EXPECT_TRUE(settings->readDisplayTypeDescription("Nowhere", out));
+    EXPECT_TRUE(catalogue->readTableFileName("Orlam", "Nowhere", "1", out));
+    EXPECT_TRUE(catalogue->readDisplayTypeDescription("Nowhere", out));
     EXPECT_EQ(out, "same");
 }
 
@@ -217,17 +224,18 @@ std::vector<std::string> childNames(const DisplayTypeNode& node)
     return names;
 }
 
-TEST_F(SettingsTest, ConfiguredDisplayTypeLeadsItsSiblingsButNotANameDifferingInCase)
+TEST_P(SettingsTest, ConfiguredDisplayTypeLeadsItsSiblingsButNotANameDifferingInCase)
 {
     // Enumerated as Aster, Borealis, Orlam.
     StoreFileText text = completeStore();
     text.key("ColorTable\\Display Type\\Borealis\\Set");
     ASSERT_TRUE(load(replaced(text.text(), "=\"Orlam\"", "=\"orlam\""), true));
-    ASSERT_EQ(settings->displayTypeTree.roots.size(), 1u);
-    EXPECT_EQ(childNames(settings->displayTypeTree.roots[0]), (std::vector<std::string>{"Aster", "Borealis", "Orlam"}));
+    ASSERT_EQ(catalogue->displayTypeTree.roots.size(), 1u);
+    EXPECT_EQ(childNames(catalogue->displayTypeTree.roots[0]),
+              (std::vector<std::string>{"Aster", "Borealis", "Orlam"}));
 
     ASSERT_TRUE(load(text.text(), true));
-    const DisplayTypeTree& tree = settings->displayTypeTree;
+    const DisplayTypeTree& tree = catalogue->displayTypeTree;
     EXPECT_EQ(tree.configuredDisplayType, "Orlam");
     ASSERT_EQ(tree.roots.size(), 1u);
     const DisplayTypeNode& root = tree.roots[0];
@@ -243,15 +251,18 @@ TEST_F(SettingsTest, ConfiguredDisplayTypeLeadsItsSiblingsButNotANameDifferingIn
     EXPECT_EQ(orlam.children[0].key->path(), "ColorTable\\Display Type\\Orlam\\Cinema");
 }
 
-TEST_F(SettingsTest, EmptyCatalogueGivesNoTree)
+TEST_P(SettingsTest, EmptyCatalogueGivesNoTree)
 {
     // Drop every display type below the catalogue key.
     std::string text = completeStore().text();
     text.erase(text.find(
         "\r\n[HKEY_CURRENT_USER\\Software\\Quillomar\\Velvane Chromix Application\\ColorTable\\Display Type\\"));
     ASSERT_TRUE(load(text + "\r\n", true));
-    EXPECT_EQ(settings->displayTypeTree.configuredDisplayType, "Orlam");
-    EXPECT_TRUE(settings->displayTypeTree.roots.empty());
+    EXPECT_EQ(catalogue->displayTypeTree.configuredDisplayType, "Orlam");
+    EXPECT_TRUE(catalogue->displayTypeTree.roots.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends, SettingsTest, ::testing::ValuesIn(storeBackendNames()),
+                         [](const ::testing::TestParamInfo<std::string>& backendName) { return backendName.param; });
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "download/adapters/adapter_choice.h"
 #include "download/cspi_flash.h"
 #include "download_test_support.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -15,8 +16,8 @@ namespace {
 
 class AdapterChoice : public ::testing::Test {
 protected:
-    void SetUp() override { ::unsetenv(kSpiAdapterVariable); }
-    void TearDown() override { ::unsetenv(kSpiAdapterVariable); }
+    void SetUp() override { unsetEnvironment(kSpiAdapterVariable); }
+    void TearDown() override { unsetEnvironment(kSpiAdapterVariable); }
 
     // What the operator would see after pressing Download with this adapter.
     std::string checkDevice(ChosenSpiAdapter& adapter)
@@ -43,7 +44,7 @@ TEST_F(AdapterChoice, TheStoresValueNamesTheSimulatedProcessorAndTheEnvironmentC
     EXPECT_FALSE(std::filesystem::exists(image)) << "nothing was written, so no image was created";
 
     const auto fromEnvironment = dir / "from_environment.bin";
-    ::setenv(kSpiAdapterVariable, ("sim:" + fromEnvironment.string()).c_str(), 1);
+    setEnvironment(kSpiAdapterVariable, "sim:" + fromEnvironment.string());
     EXPECT_EQ(chooseSpiAdapter(&store)->description(), "simulated processor, flash image " + fromEnvironment.string());
 }
 

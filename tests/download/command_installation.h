@@ -6,6 +6,7 @@
 // flash. The demo installation holds the same kinds of files, but twelve tables of them.
 
 #include "cli/demo_content.h"
+#include "support/environment.h"
 #include "support/store_file.h"
 #include "support/temp_dir.h"
 
@@ -21,7 +22,7 @@ public:
     std::filesystem::path operator/(std::string_view name) const { return dir / name; }
 
     // The store of this installation is the one the commands open.
-    static void use() { ::setenv("CHROMIX_REGISTRY", (get() / "registry.reg").c_str(), 1); }
+    static void use() { setEnvironment("CHROMIX_REGISTRY", (get() / "registry.reg").string()); }
 
 private:
     CommandInstallation()

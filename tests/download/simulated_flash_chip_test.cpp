@@ -3,6 +3,7 @@
 
 #include "download/adapters/simulated_adapter_library.h"
 #include "download/adapters/simulated_flash_chip.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -156,7 +157,8 @@ TEST(SimulatedChipImage, OneUserAtATimeAndUnusableImagesRefusedAtLoad)
     const std::pair<std::filesystem::path, std::string> refused[] = {
         {dir / "missing" / "flash.bin",
          "The folder of the flash image " + (dir / "missing" / "flash.bin").string() + " does not exist"},
-        {"/dev/zero", "Unable to read the flash image /dev/zero: not a regular file but a character device"}};
+        {kEndlessDevice,
+         "Unable to read the flash image " + kEndlessDevice + ": not a regular file but a character device"}};
     for (const auto& [path, message] : refused) {
         SimulatedFlashChip chip(kW25Q64, clock, path);
         EXPECT_FALSE(chip.loadImage(error));

@@ -3,10 +3,13 @@
 #include "config/number_text.h"
 #include "download/table_readers.h"
 #include "download_test_support.h"
+#include "support/special_files.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -286,12 +289,12 @@ TEST_F(TableReaders, MatrixFilesOtherThanSixLinesOfThreeAreRefusedWithNothingSto
 // reader refuses what is no regular file, naming it and why.
 TEST_F(TableReaders, FilesThatAreNotRegularFilesAreRefusedAtOnce)
 {
-    const std::string fifo = (dir / "fifo").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<std::pair<std::string, std::string>> refused{{kEndlessDevice, "a character device"},
+                                                             {dir.path().string(), "a folder"}};
+    if (makeFifo(dir / "fifo"))
+        refused.emplace_back((dir / "fifo").string(), "a FIFO");
     for (Reader reader : {readColorTableFile, readOsdImageFile, readFirstLutFile, readSecondLutFile, readMatrixFile}) {
-        for (const auto& [path, kind] : {std::pair<std::string, std::string>{fifo, "a FIFO"},
-                                         {"/dev/zero", "a character device"},
-                                         {dir.path().string(), "a folder"}}) {
+        for (const auto& [path, kind] : refused) {
             FlashRegion region = bufferOf(0x100000);
             RunState run;
             EXPECT_FALSE(reader(path, region, run, observer));

@@ -7,6 +7,7 @@
 #include "linearity/linearity_test_support.h"
 #include "primary/primary_data_file.h"
 #include "primary/trisola_dialog_state.h"
+#include "support/environment.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +20,8 @@ constexpr const char* kTwentyOneSteps = "0~13~26~38~51~64~77~89~102~115~128~140~
 
 class MeasureCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("CHROMIX_REGISTRY", run.registryFile.c_str(), 1); }
-    void TearDown() override { unsetenv("CHROMIX_REGISTRY"); }
+    void SetUp() override { setEnvironment("CHROMIX_REGISTRY", run.registryFile.string()); }
+    void TearDown() override { unsetEnvironment("CHROMIX_REGISTRY"); }
 
     int measure(const CommandArguments& args)
     {
@@ -135,7 +136,7 @@ TEST_F(MeasureCommandTest, AFailedRunLeavesTheFileAndBadArgumentsAreNamed)
 {
     const std::filesystem::path file = run.dir / "kept.txt";
     writeFile(file, "[DATA]\r\nkept\r\n");
-    setenv("CHROMIX_REGISTRY", (run.dir / "missing.reg").c_str(), 1);
+    setEnvironment("CHROMIX_REGISTRY", (run.dir / "missing.reg").string());
     EXPECT_EQ(measure({"linearity", "--meter", "sim", "-o", file.string()}), kExitFailure);
     EXPECT_EQ(err.str(), "chromix measure: Unable to get needed registry values, please reinstall program.\n");
     EXPECT_EQ(readFile(file), "[DATA]\r\nkept\r\n");

@@ -2,6 +2,7 @@
 #include "config/registry_file_store.h"
 #include "primary/trisola_dialog_state.h"
 #include "primary_test_support.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 #include "support/watching_store.h"
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <optional>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -78,13 +80,15 @@ TEST_F(TrisolaDialogStateTest, SaveWritesTheLastComputedMatricesAndEndsTheDialog
 
 TEST_F(TrisolaDialogStateTest, FailedSavesKeepTheDialogOpenAndTheFlagInStepWithTheFile)
 {
-    const std::tuple<FieldTexts, std::string, const char*, const char*> cases[]{
+    std::vector<std::tuple<FieldTexts, std::string, const char*, const char*>> cases{
         // No Apply has computed matrices yet: nothing to write.
         {undefinedBlue(), matrixFile, "No calibration matrices to save - press Apply with valid measured values first.",
          "true"},
-        {bt709FieldTexts(), (dir / "missing" / "m.txt").string(), "Unable to open the matrix file for writing", "true"},
-        // A device is never replaced by a matrix file.
-        {bt709FieldTexts(), "/dev/full", "Unable to open the matrix file for writing", "true"}};
+        {bt709FieldTexts(), (dir / "missing" / "m.txt").string(), "Unable to open the matrix file for writing",
+         "true"}};
+    // A device is never replaced by a matrix file.
+    for (const std::string& device : unwritableDevices())
+        cases.emplace_back(bt709FieldTexts(), device, "Unable to open the matrix file for writing", "true");
     for (const auto& [texts, matrixPath, message, currentValid] : cases) {
         SCOPED_TRACE(matrixPath);
         useStore(matrixPath, "true");

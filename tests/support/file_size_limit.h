@@ -1,15 +1,28 @@
 #pragma once
 
 // Makes writes past `bytes` in any file fail with "File too large" while the object lives:
-// a full disk, as far as this process is concerned.
+// a full disk, as far as this process is concerned. Windows has no such limit: there the
+// object does nothing and kAvailable says so.
+
+#include <cstdint>
+
+#ifdef _WIN32
+
+class FileSizeLimit {
+public:
+    static constexpr bool kAvailable = false;
+    explicit FileSizeLimit(std::uint64_t) {}
+};
+
+#else
 
 #include <csignal>
-#include <cstdint>
 
 #include <sys/resource.h>
 
 class FileSizeLimit {
 public:
+    static constexpr bool kAvailable = true;
     explicit FileSizeLimit(std::uint64_t bytes)
     {
         ::getrlimit(RLIMIT_FSIZE, &saved_);
@@ -25,3 +38,5 @@ public:
 private:
     rlimit saved_{};
 };
+
+#endif
