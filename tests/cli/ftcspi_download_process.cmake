@@ -1,8 +1,10 @@
 # chromix.exe download through the fake FTCSPI.dll, loaded by its bare name from beside the
 # program as the real library is, on a fresh demo installation in WORK_DIR:
 # - the flash ends up holding exactly the image that chromix.exe image builds;
-# - unless SMOKE: a failing erase ends with its message and the run's failure, and without
-#   the library the program still runs and says "No device connection" and what is missing.
+# - unless SMOKE: chromix.exe adapters --probe lists the adapter in both families and its
+#   device check passes; a failing erase ends with its message and the run's failure; and
+#   without the library the program still runs and says "No device connection" and what
+#   is missing.
 # The flash of the successful run stays in WORK_DIR/ftcspi_flash.bin for comparison with a
 # Linux download.
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -48,6 +50,10 @@ endif()
 if(SMOKE)
   return()
 endif()
+
+run_chromix(0 adapters --probe)
+expect_text("channel family: \"Simulated Chromix Processor\", channel A, location 8465\nplain family: \"Simulated Chromix Processor\", location 8466\nDevice check: Simulated Chromix Processor (the processor's flash answers: ready for a download)\n"
+  "${output}")
 
 set(ENV{CHROMIX_FAKE_FTCSPI_IMAGE} ${WORK_DIR}/failing_flash.bin)
 set(ENV{CHROMIX_FAKE_FTCSPI_FAIL} erase:1)
