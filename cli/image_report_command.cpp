@@ -98,11 +98,10 @@ int runInspectCommand(const CommandArguments& args, std::ostream& out, std::ostr
         err << commandUsage("inspect");
         return kExitUsage;
     }
-    std::string reason;
     // Larger than any flash the processor carries: the report names what does not decode.
-    const std::optional<std::string> bytes = readWholeFile(args[0], 2 * kFlashSize, &reason);
+    const Result<std::string> bytes = readWholeFile(args[0], 2 * kFlashSize);
     if (!bytes) {
-        err << "chromix inspect: cannot read " << args[0] << ": " << reason << "\n";
+        err << "chromix inspect: cannot read " << args[0] << ": " << bytes.failure().reason << "\n";
         return kExitFailure;
     }
     const FlashImageInspection inspection =

@@ -104,11 +104,10 @@ int runLinearityCommand(const CommandArguments& args, std::ostream& out, std::os
 
     const std::optional<std::string> dataFile = arguments.value("--data");
     if (dataFile) {
-        std::string reason;
-        if (!loadDataFile(calibration, *dataFile, options, &reason)) {
+        if (const Result<> loaded = loadDataFile(calibration, *dataFile, options); !loaded) {
             printWindow(calibration, status, out);
-            if (!reason.empty())
-                err << "chromix linearity: " << reason << "\n";
+            if (!loaded.failure().reason.empty())
+                err << "chromix linearity: " << loaded.failure().reason << "\n";
             return kExitFailure;
         }
     } else {

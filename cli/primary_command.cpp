@@ -85,9 +85,9 @@ int runPrimaryCommand(const CommandArguments& args, std::ostream& out, std::ostr
 
     if (dataFile && !dialog.loadData(*dataFile)) {
         // The dialog reports a file it cannot read as one without a version; say why.
-        std::string reason;
-        if (!readWholeFile(*dataFile, kSettingsFileLimit, &reason))
-            err << "chromix primary: cannot read the primary data file " << *dataFile << ": " << reason << "\n";
+        if (const Result<std::string> content = readWholeFile(*dataFile, kSettingsFileLimit); !content)
+            err << "chromix primary: cannot read the primary data file " << *dataFile << ": "
+                << content.failure().reason << "\n";
         printDialog(dialog, out);
         return kExitFailure;
     }

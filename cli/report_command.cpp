@@ -112,9 +112,8 @@ bool writeReport(bool linearity, const std::string& dataFile, const std::string&
     }
     if (!html)
         return false;
-    std::string reason;
-    if (!replaceFileAtomically(output, *html, &reason)) {
-        err << "chromix report: cannot write " << output << ": " << reason << "\n";
+    if (const Result<> written = replaceFileAtomically(output, *html); !written) {
+        err << "chromix report: cannot write " << output << ": " << written.failure().reason << "\n";
         return false;
     }
     out << "Report written: " << output << "\n";

@@ -72,13 +72,12 @@ std::string tooLargeText(std::uint64_t maxBytes)
 
 } // namespace atomic_file_detail
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string* reason)
+Result<std::string> readWholeFile(const std::filesystem::path& file, std::uint64_t maxBytes)
 {
-    std::string ignored;
-    std::string& why = reason ? *reason : ignored;
+    std::string why;
     const std::unique_ptr<std::FILE, FileCloser> stream(openRegularFile(file, maxBytes, why));
     if (!stream)
-        return std::nullopt;
+        return systemFailure(why);
     std::string content;
     auto buffer = std::make_unique<char[]>(65536);
     for (;;) {
@@ -86,17 +85,13 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file, std:
         const std::size_t got = std::fread(buffer.get(), 1, 65536, stream.get());
         content.append(buffer.get(), got);
         // A file that grows while it is read is held to the same limit.
-        if (content.size() > maxBytes) {
-            why = atomic_file_detail::tooLargeText(maxBytes);
-            return std::nullopt;
-        }
+        if (content.size() > maxBytes)
+            return systemFailure(atomic_file_detail::tooLargeText(maxBytes));
         if (got == 0 || std::feof(stream.get()) || std::ferror(stream.get()))
             break;
     }
-    if (std::ferror(stream.get())) {
-        why = errno != 0 ? std::generic_category().message(errno) : std::string("read error");
-        return std::nullopt;
-    }
+    if (std::ferror(stream.get()))
+        return systemFailure(errno != 0 ? std::generic_category().message(errno) : std::string("read error"));
     return content;
 }
 
@@ -116,13 +111,12 @@ std::filesystem::path resolveLinks(const std::filesystem::path& file)
     return file;
 }
 
-bool replaceFileAtomically(const std::filesystem::path& file, std::string_view content, std::string* reason)
+Result<> replaceFileAtomically(const std::filesystem::path& file, std::string_view content)
 {
     FileReplacement replacement(file);
-    const bool done = replacement.write(content) && replacement.commit();
-    if (!done && reason)
-        *reason = replacement.error();
-    return done;
+    if (!replacement.write(content) || !replacement.commit())
+        return systemFailure(replacement.error());
+    return {};
 }
 
 void removeLeftoverTemporaries(const std::filesystem::path& file)

@@ -4,6 +4,8 @@
 // temporary file in the same folder, is flushed to disk, and is renamed over the target.
 // And reading that a FIFO, a device or an endless file can never stall or exhaust.
 
+#include "config/result.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -23,10 +25,9 @@ inline constexpr std::uint64_t kSmallTableFileLimit = 16u << 20; // LUT, matrix 
 // regular file but a FIFO").
 std::FILE* openRegularFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string& reason);
 
-// The whole content of a regular file of at most `maxBytes` bytes; nothing, with the
-// reason, when it cannot be read.
-std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::uint64_t maxBytes,
-                                         std::string* reason = nullptr);
+// The whole content of a regular file of at most `maxBytes` bytes, or the system's reason
+// why it cannot be read.
+[[nodiscard]] Result<std::string> readWholeFile(const std::filesystem::path& file, std::uint64_t maxBytes);
 
 // The file a path finally names once its symbolic links are followed, even when that
 // file does not exist yet (a dangling link names its target). The path itself when it is
@@ -61,9 +62,9 @@ private:
     std::string error_;
 };
 
-// Replaces (or creates) `file` with `content`. False on any failure, with the old file
-// left untouched, no temporary file left behind and the reason in `reason`.
-bool replaceFileAtomically(const std::filesystem::path& file, std::string_view content, std::string* reason = nullptr);
+// Replaces (or creates) `file` with `content`. On any failure the old file is left
+// untouched, no temporary file is left behind, and the result holds the system's reason.
+[[nodiscard]] Result<> replaceFileAtomically(const std::filesystem::path& file, std::string_view content);
 
 // Removes the temporary files that writers of `file` killed half-way left behind. Only
 // safe while holding the FileLock that every writer of `file` takes.

@@ -10,7 +10,7 @@ DisplayTypeCatalogue::DisplayTypeCatalogue(RegistryStore& store) : store_(store)
 }
 
 bool DisplayTypeCatalogue::readCatalogueValue(const std::string& keyPath, const std::string& valueName,
-                                             std::string& out) const
+                                              std::string& out) const
 {
     auto key = store_.openKey(keyPath);
     if (!key)
@@ -19,25 +19,25 @@ bool DisplayTypeCatalogue::readCatalogueValue(const std::string& keyPath, const 
 }
 
 bool DisplayTypeCatalogue::readTableFileName(const std::string& typeName, const std::string& table,
-                                            const std::string& valueName, std::string& out) const
+                                             const std::string& valueName, std::string& out) const
 {
     return readCatalogueValue(joinKeyPath(joinKeyPath(kDisplayTypes, typeName), table), valueName, out);
 }
 
 bool DisplayTypeCatalogue::readOsdNativeFileName(const std::string& typeName, const std::string& table,
-                                                const std::string& number, std::string& out) const
+                                                 const std::string& number, std::string& out) const
 {
     return readTableFileName(typeName, table, number + "_OSD_NATIVE", out);
 }
 
 bool DisplayTypeCatalogue::readOsdD65FileName(const std::string& typeName, const std::string& table,
-                                             const std::string& number, std::string& out) const
+                                              const std::string& number, std::string& out) const
 {
     return readTableFileName(typeName, table, number + "_OSD_D65", out);
 }
 
 bool DisplayTypeCatalogue::readTableDescription(const std::string& typeName, const std::string& table,
-                                               std::string& out) const
+                                                std::string& out) const
 {
     return readTableFileName(typeName, table, "description", out);
 }

@@ -198,7 +198,7 @@ std::string withValue(std::string_view content, std::string_view section, std::s
 
 bool readValue(const std::filesystem::path& file, std::string_view section, std::string_view key, std::string& value)
 {
-    const auto content = readWholeFile(file, kSettingsFileLimit);
+    const Result<std::string> content = readWholeFile(file, kSettingsFileLimit);
     if (!content)
         return false;
     auto found = findValue(*content, section, key);
@@ -208,24 +208,26 @@ bool readValue(const std::filesystem::path& file, std::string_view section, std:
     return true;
 }
 
-bool writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                std::string_view value)
+Result<> writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                    std::string_view value)
 {
     if (!isWritable(section, key, value))
-        return false;
+        return systemFailure("a name or value that a key file cannot hold");
     std::error_code error;
     const bool exists = std::filesystem::exists(file, error);
     if (error)
-        return false;
+        return systemFailure(file.string() + ": " + error.message());
     std::string content;
     if (exists) {
         // An existing file that cannot be read must not be replaced by one holding only this key.
-        auto current = readWholeFile(file, kSettingsFileLimit);
+        Result<std::string> current = readWholeFile(file, kSettingsFileLimit);
         if (!current)
-            return false;
+            return systemFailure(file.string() + ": " + current.failure().reason);
         content = std::move(*current);
     }
-    return replaceFileAtomically(file, withValue(content, section, key, value));
+    if (Result<> written = replaceFileAtomically(file, withValue(content, section, key, value)); !written)
+        return systemFailure(file.string() + ": " + written.failure().reason);
+    return {};
 }
 
 } // namespace keyfile

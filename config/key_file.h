@@ -8,6 +8,8 @@
 // file; every other line stays as it was. Each write replaces the whole file atomically,
 // so a failed write leaves the file as it was.
 
+#include "config/result.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -24,10 +26,12 @@ std::optional<std::string> findValue(std::string_view content, std::string_view 
 std::string withValue(std::string_view content, std::string_view section, std::string_view key, std::string_view value);
 
 // Reads a key from a file; false when the file cannot be read or the key is missing.
-bool readValue(const std::filesystem::path& file, std::string_view section, std::string_view key, std::string& value);
+[[nodiscard]] bool readValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                             std::string& value);
 
-// Writes a key into a file, creating the file when it does not exist.
-bool writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                std::string_view value);
+// Writes a key into a file, creating the file when it does not exist; on failure the
+// file is as it was and the result names the file and the system's reason.
+[[nodiscard]] Result<> writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                                  std::string_view value);
 
 } // namespace keyfile

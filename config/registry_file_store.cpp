@@ -28,12 +28,12 @@ std::string fullKeyPath(std::string_view storePath)
 // Reads and parses the file as it is now; nothing, with the reason, when it cannot be used.
 std::optional<RegistryFile> readStoreFile(const std::filesystem::path& file, std::string& error)
 {
-    std::string reason;
-    const std::optional<std::string> bytes = readWholeFile(file, kSettingsFileLimit, &reason);
+    const Result<std::string> bytes = readWholeFile(file, kSettingsFileLimit);
     if (!bytes) {
-        error = file.string() + ": " + (missing(file) ? "the file does not exist" : reason);
+        error = file.string() + ": " + (missing(file) ? "the file does not exist" : bytes.failure().reason);
         return std::nullopt;
     }
+    std::string reason;
     auto document = RegistryFile::parse(*bytes, &reason);
     if (!document)
         error = file.string() + ": " + reason;
@@ -55,9 +55,7 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
     std::error_code statusError;
     const std::filesystem::file_status status = std::filesystem::status(target, statusError);
     if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        std::string reason;
-        readWholeFile(target, kSettingsFileLimit, &reason);
-        error = file.string() + ": " + reason;
+        error = file.string() + ": " + readWholeFile(target, kSettingsFileLimit).failure().reason;
         return std::nullopt;
     }
     FileLock lock(target);
@@ -81,9 +79,8 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
         error = file.string() + ": the change cannot be expressed in a registry file";
         return std::nullopt;
     }
-    std::string reason;
-    if (content != before && !replaceFileAtomically(target, content, &reason)) {
-        error = file.string() + ": the file cannot be replaced (" + reason + ")";
+    if (Result<> replaced = content == before ? Result<>() : replaceFileAtomically(target, content); !replaced) {
+        error = file.string() + ": the file cannot be replaced (" + replaced.failure().reason + ")";
         return std::nullopt;
     }
     return written;

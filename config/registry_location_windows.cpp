@@ -66,8 +66,8 @@ bool adoptDemoStore(const fs::path& demoStore, std::string& report, std::string&
             + " is left as it is.\nUse the demo with: " + useStoreCommand(demoStore) + "\n";
         return true;
     }
-    std::string reason;
-    const std::optional<std::string> bytes = readWholeFile(demoStore, kSettingsFileLimit, &reason);
+    const Result<std::string> bytes = readWholeFile(demoStore, kSettingsFileLimit);
+    std::string reason = bytes ? std::string() : bytes.failure().reason;
     const std::optional<RegistryFile> file = bytes ? RegistryFile::parse(*bytes, &reason) : std::nullopt;
     if (!file) {
         error = demoStore.string() + ": " + reason;

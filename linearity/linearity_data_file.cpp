@@ -170,7 +170,7 @@ bool readOptions(DataFileReader& reader, LinearityCalibration& calibration, cons
 
 } // namespace
 
-bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path& file)
+Result<> saveDataFile(LinearityCalibration& calibration, const std::filesystem::path& file)
 {
     MeasurementSet& set = calibration.measurements();
     set.collectRawValues();
@@ -178,10 +178,10 @@ bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path
     std::string content;
     std::error_code error;
     if (std::filesystem::exists(file, error)) {
-        std::optional<std::string> existing = readWholeFile(file, kSettingsFileLimit);
+        Result<std::string> existing = readWholeFile(file, kSettingsFileLimit);
         if (!existing) {
             calibration.status().setStatus(kWriteFailed, true);
-            return false;
+            return Failure{kWriteFailed, file.string() + ": " + existing.failure().reason};
         }
         content = std::move(*existing);
     }
@@ -201,25 +201,22 @@ bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path
     content = keyfile::withValue(content, kParameterSection, "CLIP_BRIGHT_REGION",
                                  onOff(options.brightRegionCorrection && options.clipBrightRegion));
 
-    if (!replaceFileAtomically(file, content)) {
+    if (Result<> written = replaceFileAtomically(file, content); !written) {
         calibration.status().setStatus(kWriteFailed, true);
-        return false;
+        return Failure{kWriteFailed, file.string() + ": " + written.failure().reason};
     }
-    return true;
+    return {};
 }
 
-bool loadDataFile(LinearityCalibration& calibration, const std::filesystem::path& file,
-                  const LinearityOptionOverrides& overrides, std::string* reason)
+Result<> loadDataFile(LinearityCalibration& calibration, const std::filesystem::path& file,
+                      const LinearityOptionOverrides& overrides)
 {
     // A file that cannot be read has no "VERSION": the format message.
-    std::string why;
-    const std::optional<std::string> content = readWholeFile(file, kSettingsFileLimit, &why);
-    if (!content && reason)
-        *reason = file.string() + ": " + why;
-    DataFileReader reader(calibration, content.value_or(std::string()));
+    const Result<std::string> content = readWholeFile(file, kSettingsFileLimit);
+    DataFileReader reader(calibration, content ? *content : std::string());
     if (!readVersionAndMode(reader, calibration, overrides) || !readGridValues(reader, calibration)
         || !readOptions(reader, calibration, overrides))
-        return false;
+        return systemFailure(content ? std::string() : file.string() + ": " + content.failure().reason);
     calibration.apply();
-    return true;
+    return {};
 }

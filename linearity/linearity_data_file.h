@@ -9,6 +9,7 @@
 //   VERSION=1.00, NOISE_REDUCTION, VERIFICATION_CHECK_BOX, VERIFICATION_STEP,
 //   BRIGHT_REGION_CORRECTION, CLIP_BRIGHT_REGION (ON / OFF, the step count in decimal)
 
+#include "config/result.h"
 #include "linearity/linearity_calibration.h"
 
 #include <filesystem>
@@ -25,12 +26,13 @@ struct LinearityOptionOverrides {
 
 // Writes the values as entered and the option states into `file`, keeping the file's
 // other lines. The file is replaced in one step, so a failure leaves it as it was.
-// A step that was not measured is written as "x" and loads back as not measured.
-bool saveDataFile(LinearityCalibration& calibration, const std::filesystem::path& file);
+// A step that was not measured is written as "x" and loads back as not measured. A
+// failure is also reported in the status box.
+Result<> saveDataFile(LinearityCalibration& calibration, const std::filesystem::path& file);
 
 // Reads `file` into the grid and the options the way the Load button does, then applies.
-// False, with the format or version message in the status box, when the file is
-// unusable; what was set before the fault stays set and nothing is applied. A file that
-// cannot be read leaves the file and the system's reason in `reason`.
-bool loadDataFile(LinearityCalibration& calibration, const std::filesystem::path& file,
-                  const LinearityOptionOverrides& overrides = {}, std::string* reason = nullptr);
+// A failure, with the format or version message in the status box, when the file is
+// unusable; what was set before the fault stays set and nothing is applied. For a file
+// that cannot be read the failure names the file and the system's reason.
+Result<> loadDataFile(LinearityCalibration& calibration, const std::filesystem::path& file,
+                      const LinearityOptionOverrides& overrides = {});

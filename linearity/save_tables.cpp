@@ -56,7 +56,7 @@ bool saveDiagnostics(const LinearityCalibration& calibration)
     if (path.empty())
         return false;
     // Replaced like the LUT files: a FIFO or device at the path is refused, never waited on.
-    return replaceFileAtomically(path, formatMeasuredLinearities(calibration.measurements()));
+    return static_cast<bool>(replaceFileAtomically(path, formatMeasuredLinearities(calibration.measurements())));
 }
 
 } // namespace

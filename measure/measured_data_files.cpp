@@ -91,5 +91,8 @@ std::string measurementDataText(MeasurementKind kind, const std::vector<Patch>& 
 
 bool writeDataFile(const std::filesystem::path& file, const std::string& text, std::string& reason)
 {
-    return replaceFileAtomically(file, text, &reason);
+    const Result<> written = replaceFileAtomically(file, text);
+    if (!written)
+        reason = written.failure().reason;
+    return static_cast<bool>(written);
 }

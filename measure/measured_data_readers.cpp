@@ -42,11 +42,12 @@ std::optional<double> number(const std::string& text)
 
 std::optional<std::string> readable(const std::filesystem::path& file, const char* formatMessage, std::string& error)
 {
-    std::string reason;
-    std::optional<std::string> content = readWholeFile(file, kSettingsFileLimit, &reason);
-    if (!content)
-        error = std::string(formatMessage) + "\n" + file.string() + ": " + reason;
-    return content;
+    Result<std::string> content = readWholeFile(file, kSettingsFileLimit);
+    if (!content) {
+        error = std::string(formatMessage) + "\n" + file.string() + ": " + content.failure().reason;
+        return std::nullopt;
+    }
+    return std::move(*content);
 }
 
 } // namespace

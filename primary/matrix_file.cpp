@@ -24,9 +24,10 @@ void writeDiagnosticsFile(const std::string& installDirectory, const FieldTexts&
     const std::string path = diagnosticsFilePath(installDirectory, kDiagnosticsFileName);
     if (path.empty())
         return;
-    // The record is a convenience; the calibration itself is already complete. Replaced
-    // whole, so a FIFO or device at the path is refused, never waited on.
-    replaceFileAtomically(path, primaryDiagnosticsText(texts));
+    // The record is a convenience; the calibration itself is already complete, so a record
+    // that cannot be written is let go. Replaced whole, so a FIFO or device at the path is
+    // refused, never waited on.
+    static_cast<void>(replaceFileAtomically(path, primaryDiagnosticsText(texts)));
 }
 
 } // namespace
@@ -50,36 +51,23 @@ std::string primaryDiagnosticsText(const FieldTexts& texts)
     return text;
 }
 
-bool saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices, const FieldTexts& texts,
-                          std::string& error, std::string* reason)
+Result<> saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices,
+                              const FieldTexts& texts)
 {
-    std::string ignored;
-    std::string& why = reason ? *reason : ignored;
-    if (!matrices.computed) {
-        error = kNoMatricesMessage;
-        return false;
-    }
+    if (!matrices.computed)
+        return Failure{kNoMatricesMessage, {}};
     // An empty matrixCurrent (no path in the store) does not open either.
-    if (settings.matrixCurrent.empty()) {
-        error = kOpenFailedMessage;
-        why = "the settings name no matrix file";
-        return false;
-    }
+    if (settings.matrixCurrent.empty())
+        return Failure{kOpenFailedMessage, "the settings name no matrix file"};
     // The new file is written beside the old one and only a complete file replaces it, so
     // a reader, or a save killed half-way, never finds a partial file under a "true" flag.
     FileReplacement file(settings.matrixCurrent);
-    if (!file.opened()) {
-        error = kOpenFailedMessage;
-        why = settings.matrixCurrent + ": " + file.error();
-        return false;
-    }
+    if (!file.opened())
+        return Failure{kOpenFailedMessage, settings.matrixCurrent + ": " + file.error()};
     settings.setMatrixCurrentValid(false);
-    if (!file.write(matrixFileText(matrices)) || !file.commit()) {
-        error = kWriteFailedMessage;
-        why = settings.matrixCurrent + ": " + file.error();
-        return false;
-    }
+    if (!file.write(matrixFileText(matrices)) || !file.commit())
+        return Failure{kWriteFailedMessage, settings.matrixCurrent + ": " + file.error()};
     settings.setMatrixCurrentValid(true);
     writeDiagnosticsFile(settings.installDirectory, texts);
-    return true;
+    return {};
 }

@@ -3,6 +3,7 @@
 // Save: the matrix file the download tool reads, the store's "Current Valid" flag kept in
 // step with it, and the record of the measured values in "measured_primaries.txt".
 
+#include "config/result.h"
 #include "primary/primary_types.h"
 
 #include <string>
@@ -19,7 +20,6 @@ std::string primaryDiagnosticsText(const FieldTexts& texts);
 // Writes the matrix file at the settings' matrixCurrent, marking it not valid while it is
 // written and valid once it is complete, then the diagnostics file when there is an
 // install directory (skipped quietly when it does not open). Refuses matrices that no
-// Apply computed. On failure `error` holds the message to show and `reason` the file and
-// the system's reason.
-bool saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices, const FieldTexts& texts,
-                          std::string& error, std::string* reason = nullptr);
+// Apply computed.
+[[nodiscard]] Result<> saveCalibrationFiles(CalibrationSettings& settings, const CalibrationMatrices& matrices,
+                                            const FieldTexts& texts);

@@ -65,56 +65,51 @@ bool readKey(const std::filesystem::path& file, const char* section, const char*
 
 } // namespace
 
-bool savePrimaryData(const std::filesystem::path& file, const FieldTexts& texts, DisplayType displayType,
-                     std::string& error)
+Result<> savePrimaryData(const std::filesystem::path& file, const FieldTexts& texts, DisplayType displayType)
 {
+    struct Entry {
+        const char* section;
+        const char* key;
+        std::string value;
+    };
+    std::vector<Entry> entries;
     for (Channel channel : kAllChannels) {
         const PrimaryFieldTexts& fields = texts[channelIndex(channel)];
-        const std::string value = fields.x + ", " + fields.y + ", " + fields.luminance;
-        if (!keyfile::writeValue(file, kDataSection, kMeasuredDataKeys[channelIndex(channel)], value)) {
-            error = kWriteFailedMessage;
-            return false;
-        }
+        entries.push_back({kDataSection, kMeasuredDataKeys[channelIndex(channel)],
+                           fields.x + ", " + fields.y + ", " + fields.luminance});
     }
-    const char* keyword = displayType == DisplayType::RgbLed ? kRgbLedKeyword : kNonRgbLedKeyword;
-    if (!keyfile::writeValue(file, kParametersSection, kVersionKey, kCurrentVersion)
-        || !keyfile::writeValue(file, kParametersSection, kDisplayTypeKey, keyword)) {
-        error = kWriteFailedMessage;
-        return false;
+    entries.push_back({kParametersSection, kVersionKey, kCurrentVersion});
+    entries.push_back(
+        {kParametersSection, kDisplayTypeKey, displayType == DisplayType::RgbLed ? kRgbLedKeyword : kNonRgbLedKeyword});
+    for (const Entry& entry : entries) {
+        if (Result<> written = keyfile::writeValue(file, entry.section, entry.key, entry.value); !written)
+            return Failure{kWriteFailedMessage, written.failure().reason};
     }
-    return true;
+    return {};
 }
 
-bool loadPrimaryData(const std::filesystem::path& file, FieldTexts& texts, DisplayType& displayType, std::string& error)
+Result<> loadPrimaryData(const std::filesystem::path& file, FieldTexts& texts, DisplayType& displayType)
 {
     std::string version;
-    if (!readKey(file, kParametersSection, kVersionKey, version)) {
-        error = kFormatErrorMessage;
-        return false;
-    }
+    if (!readKey(file, kParametersSection, kVersionKey, version))
+        return Failure{kFormatErrorMessage, {}};
     // Byte-wise, as the files were always compared: "1.0" and "0.90" pass, "1.000" does not.
-    if (version.compare(kCurrentVersion) > 0) {
-        error = kVersionErrorMessage;
-        return false;
-    }
+    if (version.compare(kCurrentVersion) > 0)
+        return Failure{kVersionErrorMessage, {}};
     FieldTexts loaded;
     for (Channel channel : kAllChannels) {
         std::string value;
         std::optional<PrimaryFieldTexts> fields;
         if (readKey(file, kDataSection, kMeasuredDataKeys[channelIndex(channel)], value))
             fields = splitMeasuredData(value);
-        if (!fields) {
-            error = kFormatErrorMessage;
-            return false;
-        }
+        if (!fields)
+            return Failure{kFormatErrorMessage, {}};
         loaded[channelIndex(channel)] = std::move(*fields);
     }
     std::string keyword;
-    if (!readKey(file, kParametersSection, kDisplayTypeKey, keyword)) {
-        error = kFormatErrorMessage;
-        return false;
-    }
+    if (!readKey(file, kParametersSection, kDisplayTypeKey, keyword))
+        return Failure{kFormatErrorMessage, {}};
     texts = std::move(loaded);
     displayType = keyword == kRgbLedKeyword ? DisplayType::RgbLed : DisplayType::NonRgbLed;
-    return true;
+    return {};
 }

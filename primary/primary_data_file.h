@@ -9,17 +9,17 @@
 //   VERSION=1.00
 //   DISPLAY_TYPE=RGB_LED_DISPLAY             (or NONRGB_LED_DISPLAY)
 
+#include "config/result.h"
 #include "primary/primary_types.h"
 
 #include <filesystem>
 #include <string>
 
 // Writes the five keys into the file, keeping its other content. Stops at the first
-// write that fails (the keys written before it stay) and sets `error`.
-bool savePrimaryData(const std::filesystem::path& file, const FieldTexts& texts, DisplayType displayType,
-                     std::string& error);
+// write that fails (the keys written before it stay).
+[[nodiscard]] Result<> savePrimaryData(const std::filesystem::path& file, const FieldTexts& texts,
+                                       DisplayType displayType);
 
-// Reads the file into `texts` and `displayType`. On failure `error` holds the message and
-// both outputs are left exactly as they were.
-bool loadPrimaryData(const std::filesystem::path& file, FieldTexts& texts, DisplayType& displayType,
-                     std::string& error);
+// Reads the file into `texts` and `displayType`. On failure both are left exactly as they
+// were.
+[[nodiscard]] Result<> loadPrimaryData(const std::filesystem::path& file, FieldTexts& texts, DisplayType& displayType);

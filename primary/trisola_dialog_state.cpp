@@ -41,10 +41,10 @@ bool TrisolaDialogState::save()
     if (!saveEnabled_)
         return false;
     clearStatus();
-    std::string error;
     failureReason_.clear();
-    if (!saveCalibrationFiles(settings_, matrices_, fieldTexts_, error, &failureReason_)) {
-        showError(error);
+    if (const Result<> saved = saveCalibrationFiles(settings_, matrices_, fieldTexts_); !saved) {
+        showError(saved.failure().message);
+        failureReason_ = saved.failure().reason;
         return false;
     }
     finished_ = true;
@@ -55,9 +55,10 @@ bool TrisolaDialogState::save()
 bool TrisolaDialogState::saveData(const std::filesystem::path& file)
 {
     clearStatus();
-    std::string error;
-    if (!savePrimaryData(file, fieldTexts_, displayType_, error)) {
-        showError(error);
+    failureReason_.clear();
+    if (const Result<> saved = savePrimaryData(file, fieldTexts_, displayType_); !saved) {
+        showError(saved.failure().message);
+        failureReason_ = saved.failure().reason;
         return false;
     }
     return true;
@@ -66,9 +67,8 @@ bool TrisolaDialogState::saveData(const std::filesystem::path& file)
 bool TrisolaDialogState::loadData(const std::filesystem::path& file)
 {
     clearStatus();
-    std::string error;
-    if (!loadPrimaryData(file, fieldTexts_, displayType_, error)) {
-        showError(error);
+    if (const Result<> loaded = loadPrimaryData(file, fieldTexts_, displayType_); !loaded) {
+        showError(loaded.failure().message);
         return false;
     }
     apply();

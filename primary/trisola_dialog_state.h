@@ -58,7 +58,8 @@ public:
     const std::optional<ChromaticityTriangle>& triangle() const { return triangle_; }
     // True once Save succeeded: the dialog has ended with OK.
     bool finished() const { return finished_; }
-    // After a failed Save: the file and the system's reason, beside the status text.
+    // After a failed Save or Save of the data file: the file and the system's reason,
+    // beside the status text.
     const std::string& failureReason() const { return failureReason_; }
 
 private:

@@ -72,10 +72,10 @@ bool SimulatedFlashChip::loadImage(std::string& error)
         error = "The folder of the flash image " + imageFile_.string() + " does not exist";
         return false;
     }
-    std::string reason;
     if (std::filesystem::exists(image, ignored) && !std::filesystem::is_regular_file(image, ignored)) {
-        readWholeFile(image, memory_.size(), &reason); // the kind of file, for the message
-        error = "Unable to read the flash image " + imageFile_.string() + ": " + reason;
+        // The read fails and names the kind of file, for the message.
+        error = "Unable to read the flash image " + imageFile_.string() + ": "
+            + readWholeFile(image, memory_.size()).failure().reason;
         return false;
     }
     // Held until the adapter closes: two downloads writing one image back whole would
@@ -94,12 +94,12 @@ bool SimulatedFlashChip::loadImage(std::string& error)
         changed_ = false;
         return true;
     }
-    const std::optional<std::string> content = readWholeFile(image, memory_.size(), &reason);
+    const Result<std::string> content = readWholeFile(image, memory_.size());
     if (!content || content->size() != memory_.size()) {
         error = content ? "The flash image " + imageFile_.string() + " holds "
                 + formatInteger(static_cast<long long>(content->size())) + " bytes, not "
                 + formatInteger(facts_.sizeBytes)
-                        : "Unable to read the flash image " + imageFile_.string() + ": " + reason;
+                        : "Unable to read the flash image " + imageFile_.string() + ": " + content.failure().reason;
         imageLock_.reset();
         return false;
     }
@@ -118,9 +118,8 @@ bool SimulatedFlashChip::writeBack(std::string& error)
     if (imageFile_.empty() || !changed_)
         return true;
     const std::string_view bytes(reinterpret_cast<const char*>(memory_.data()), memory_.size());
-    std::string reason;
-    if (!replaceFileAtomically(imageFile_, bytes, &reason)) {
-        error = "Unable to write the flash image " + imageFile_.string() + ": " + reason;
+    if (Result<> written = replaceFileAtomically(imageFile_, bytes); !written) {
+        error = "Unable to write the flash image " + imageFile_.string() + ": " + written.failure().reason;
         return false;
     }
     changed_ = false;

@@ -53,5 +53,10 @@ bool writeMeasurementReport(MeasurementKind kind, const std::filesystem::path& d
                             RegistryStore& store, const std::filesystem::path& report, std::string& error)
 {
     const std::optional<std::string> html = reportHtml(kind, dataFile, codes, store, error);
-    return html && replaceFileAtomically(report, *html, &error);
+    if (!html)
+        return false;
+    const Result<> written = replaceFileAtomically(report, *html);
+    if (!written)
+        error = written.failure().reason;
+    return static_cast<bool>(written);
 }

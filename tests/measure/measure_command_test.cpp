@@ -116,8 +116,7 @@ TEST_F(MeasureCommandTest, PrimaryFileGivesTheMatricesOfTheSameValuesTyped)
     EXPECT_NEAR(number(loaded.fieldTexts()[2].x), 0.148, 0.002);
     EXPECT_NEAR(number(loaded.fieldTexts()[2].y), 0.058, 0.002);
 
-    std::string error;
-    ASSERT_TRUE(savePrimaryData(run.dir / "typed.txt", loaded.fieldTexts(), DisplayType::NonRgbLed, error));
+    ASSERT_TRUE(savePrimaryData(run.dir / "typed.txt", loaded.fieldTexts(), DisplayType::NonRgbLed));
     EXPECT_EQ(readFile(measured), readFile(run.dir / "typed.txt"));
     TrisolaDialogState typed(settings);
     typed.initialise();

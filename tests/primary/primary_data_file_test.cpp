@@ -23,7 +23,9 @@ protected:
     bool load(const std::string& content)
     {
         writeFile(file, content);
-        return loadPrimaryData(file, texts, displayType, error);
+        const Result<> loaded = loadPrimaryData(file, texts, displayType);
+        error = loaded ? std::string() : loaded.failure().message;
+        return static_cast<bool>(loaded);
     }
 
     TempDir dir;
@@ -36,19 +38,21 @@ protected:
 TEST_F(PrimaryDataFileTest, SaveWritesDataThenParametersAndKeepsOtherSections)
 {
     const FieldTexts typed{{{"0.64", "0.33", "21.26"}, {"0.30", "0.60", "71.52"}, {"0.15", "0.06", "7.22"}}};
-    ASSERT_TRUE(savePrimaryData(file, typed, DisplayType::NonRgbLed, error)) << error;
+    ASSERT_TRUE(savePrimaryData(file, typed, DisplayType::NonRgbLed));
     EXPECT_EQ(readFile(file), primaryDataFileText(kRed, "1.00", "NONRGB_LED_DISPLAY"));
 
     writeFile(file, "[OPERATOR]\r\nNAME=Ada\r\n[DATA]\r\nMEASURED_DATA_RED=1, 2, 3\r\nCOMMENT=old\r\n");
-    ASSERT_TRUE(savePrimaryData(file, bt709FieldTexts(), DisplayType::RgbLed, error));
+    ASSERT_TRUE(savePrimaryData(file, bt709FieldTexts(), DisplayType::RgbLed));
     const std::string content = readFile(file);
     for (const char* line : {"[OPERATOR]\r\nNAME=Ada\r\n", "COMMENT=old\r\n",
                              "MEASURED_DATA_RED=0.64, 0.33, 0.2126\r\n", "DISPLAY_TYPE=RGB_LED_DISPLAY\r\n"})
         EXPECT_NE(content.find(line), std::string::npos) << line << content;
     EXPECT_EQ(content.find("1, 2, 3"), std::string::npos) << content;
 
-    EXPECT_FALSE(savePrimaryData(dir / "missing" / "p.txt", bt709FieldTexts(), DisplayType::RgbLed, error));
-    EXPECT_EQ(error, "Unable to write to the primary data file!");
+    const Result<> failed = savePrimaryData(dir / "missing" / "p.txt", bt709FieldTexts(), DisplayType::RgbLed);
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.failure().message, "Unable to write to the primary data file!");
+    EXPECT_NE(failed.failure().reason.find("p.txt: "), std::string::npos) << "the file, then the system's reason";
 }
 
 TEST_F(PrimaryDataFileTest, ValuesAndKeywordsAsTheFileGivesThem)
