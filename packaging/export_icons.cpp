@@ -17,11 +17,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: export_icons OUTDIR\n");
         return 2;
     }
-    const std::pair<ProgramKind, const char*> programs[] = {{ProgramKind::Hubrin, "hubrin"},
-                                                            {ProgramKind::Patchora, "patchora"},
-                                                            {ProgramKind::Ramvel, "ramvel"},
-                                                            {ProgramKind::Trisola, "trisola"},
-                                                            {ProgramKind::Flashbey, "flashbey"}};
+    const std::pair<ProgramKind, const char*> programs[] = {
+        {ProgramKind::Hubrin, "hubrin"},   {ProgramKind::Patchora, "patchora"}, {ProgramKind::Ramvel, "ramvel"},
+        {ProgramKind::Trisola, "trisola"}, {ProgramKind::Flashbey, "flashbey"}, {ProgramKind::Candora, "candora"}};
     for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
         const QString folder = QStringLiteral("%1/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(side);
         if (!QDir().mkpath(folder)) {

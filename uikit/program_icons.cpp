@@ -21,6 +21,8 @@ QColor backgroundOf(ProgramKind program)
         return QColor(0x6a, 0x2c, 0x70);
     case ProgramKind::Flashbey:
         return QColor(0x8a, 0x4b, 0x12);
+    case ProgramKind::Candora:
+        return QColor(0x1d, 0x5e, 0x7a);
     }
     return Qt::black;
 }
@@ -84,6 +86,20 @@ void drawChip(QPainter& painter)
     painter.drawPolygon(arrow, 7);
 }
 
+// A colour meter's puck on a lit patch, with its cable.
+void drawMeter(QPainter& painter)
+{
+    painter.fillRect(QRect(10, 18, 44, 36), QColor(0xf0, 0xf0, 0xf0));
+    painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 3));
+    painter.drawLine(QPointF(32, 30), QPointF(32, 8));
+    painter.setPen(QPen(Qt::white, 2));
+    painter.setBrush(QColor(0x20, 0x20, 0x20));
+    painter.drawEllipse(QPointF(32, 36), 12, 12);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x40, 0xc0, 0xe0));
+    painter.drawEllipse(QPointF(32, 36), 4, 4);
+}
+
 } // namespace
 
 QIcon programIcon(ProgramKind program)
@@ -114,6 +130,9 @@ QIcon programIcon(ProgramKind program)
             break;
         case ProgramKind::Flashbey:
             drawChip(painter);
+            break;
+        case ProgramKind::Candora:
+            drawMeter(painter);
             break;
         }
         painter.end();

@@ -6,7 +6,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-enum class ProgramKind { Hubrin, Patchora, Ramvel, Trisola, Flashbey };
+enum class ProgramKind { Hubrin, Patchora, Ramvel, Trisola, Flashbey, Candora };
 
 QIcon programIcon(ProgramKind program);
 

@@ -7,6 +7,7 @@
 #include "measure/ui/report_file.h"
 #include "uikit/data_file_chooser.h"
 #include "uikit/message_presenter.h"
+#include "uikit/program_icons.h"
 #include "uikit/status_field.h"
 
 #include <QComboBox>
@@ -79,6 +80,7 @@ CandoraDlg::CandoraDlg(std::unique_ptr<RegistryStore> store, DataFileChooser& fi
     , patchWindow_(std::make_unique<PatchWindow>())
 {
     setWindowTitle(QStringLiteral("Chromix Measurement"));
+    setWindowIcon(programIcon(ProgramKind::Candora));
     createControls();
     connect(patchWindow_.get(), &PatchWindow::cancelRequested, this, &CandoraDlg::requestCancel);
     connect(patchWindow_.get(), &PatchWindow::pauseToggled, this, &CandoraDlg::togglePause);

@@ -24,7 +24,7 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 set(expected bin/chromix share/man/man1/chromix.1 lib/udev/rules.d/60-chromix-ftdi.rules
   share/chromix/manual/index.html)
-foreach(program Hubrin Patchora Ramvel Trisola Flashbey)
+foreach(program Hubrin Patchora Ramvel Trisola Flashbey Candora)
   string(TOLOWER ${program} name)
   list(APPEND expected bin/${program} share/applications/chromix-${name}.desktop)
   foreach(size 16 24 32 48 64 128 256)
