@@ -52,7 +52,7 @@ private:
         }
         store_ = std::make_unique<RegistryFileStore>(dir_ / "registry.reg");
         settings_ = std::make_unique<DownloadSettings>(*store_);
-        settings_->load();
+        static_cast<void>(settings_->load());
     }
     fs::path dir_;
     std::unique_ptr<RegistryFileStore> store_;

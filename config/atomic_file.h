@@ -23,7 +23,8 @@ inline constexpr std::uint64_t kSmallTableFileLimit = 16u << 20; // LUT, matrix 
 // caller) and refuses anything but a regular file of at most `maxBytes` bytes. The open
 // file, or null with the system's reason in `reason` ("No such file or directory", "not a
 // regular file but a FIFO").
-std::FILE* openRegularFile(const std::filesystem::path& file, std::uint64_t maxBytes, std::string& reason);
+[[nodiscard]] std::FILE* openRegularFile(const std::filesystem::path& file, std::uint64_t maxBytes,
+                                         std::string& reason);
 
 // The whole content of a regular file of at most `maxBytes` bytes, or the system's reason
 // why it cannot be read.
@@ -47,9 +48,9 @@ public:
     FileReplacement& operator=(const FileReplacement&) = delete;
 
     bool opened() const { return fd_ >= 0; }
-    bool write(std::string_view content);
+    [[nodiscard]] bool write(std::string_view content);
     // Flushes the content to disk and renames it over the target.
-    bool commit();
+    [[nodiscard]] bool commit();
     // Why the last step failed: the system's reason.
     const std::string& error() const { return error_; }
 

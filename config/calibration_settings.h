@@ -19,24 +19,24 @@ public:
     // Reads every value once; true when every required value was read. Appends to the
     // fields, so it is called once per record. The download tool passes its catalogue,
     // whose display-type tree is then built last, unless the step list's key is missing.
-    bool load(DisplayTypeCatalogue* catalogue = nullptr);
+    [[nodiscard]] bool load(DisplayTypeCatalogue* catalogue = nullptr);
 
     // Getters: false when the field is empty; else `out` is set to the field.
-    bool getMatrixCurrent(std::string& out) const;
-    bool getMatrixDefault(std::string& out) const;
-    bool getDisplayType(std::string& out) const;
-    bool getFirstLutDefault(Channel channel, std::string& out) const;
-    bool getSecondLutDefault(Channel channel, std::string& out) const;
-    bool getSecondLutCurrent(Channel channel, std::string& out) const;
+    [[nodiscard]] bool getMatrixCurrent(std::string& out) const;
+    [[nodiscard]] bool getMatrixDefault(std::string& out) const;
+    [[nodiscard]] bool getDisplayType(std::string& out) const;
+    [[nodiscard]] bool getFirstLutDefault(Channel channel, std::string& out) const;
+    [[nodiscard]] bool getSecondLutDefault(Channel channel, std::string& out) const;
+    [[nodiscard]] bool getSecondLutCurrent(Channel channel, std::string& out) const;
 
     // False when the install directory is empty; else appended to `out`.
-    bool getInstallDirectory(std::string& out) const;
+    [[nodiscard]] bool getInstallDirectory(std::string& out) const;
     // As getInstallDirectory, followed by the download diagnostics file's place below it.
-    bool getDownloadParametersPath(std::string& out) const;
+    [[nodiscard]] bool getDownloadParametersPath(std::string& out) const;
 
     // False when the flag is not known (empty); else `out` is parseFlag of it.
-    bool getMatrixCurrentValid(bool& out) const;
-    bool getLinearityValid(Channel channel, bool& out) const;
+    [[nodiscard]] bool getMatrixCurrentValid(bool& out) const;
+    [[nodiscard]] bool getLinearityValid(Channel channel, bool& out) const;
 
     // Write "true" / "false". False only when the key opened and the write failed.
     bool setMatrixCurrentValid(bool valid);

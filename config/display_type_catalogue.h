@@ -29,12 +29,12 @@ public:
 
     // Catalogue readers: append the value to `out`. False only when the key opened and
     // the value could not be read; a key that does not open leaves `out` unchanged.
-    bool readTableFileName(const std::string& typeName, const std::string& table, const std::string& valueName,
-                           std::string& out) const;
-    bool readOsdNativeFileName(const std::string& typeName, const std::string& table, const std::string& number,
-                               std::string& out) const;
-    bool readOsdD65FileName(const std::string& typeName, const std::string& table, const std::string& number,
-                            std::string& out) const;
+    [[nodiscard]] bool readTableFileName(const std::string& typeName, const std::string& table,
+                                         const std::string& valueName, std::string& out) const;
+    [[nodiscard]] bool readOsdNativeFileName(const std::string& typeName, const std::string& table,
+                                             const std::string& number, std::string& out) const;
+    [[nodiscard]] bool readOsdD65FileName(const std::string& typeName, const std::string& table,
+                                          const std::string& number, std::string& out) const;
     bool readTableDescription(const std::string& typeName, const std::string& table, std::string& out) const;
     bool readDisplayTypeDescription(const std::string& typeName, std::string& out) const;
     bool readCatalogueDescription(std::string& out) const;
@@ -45,7 +45,8 @@ public:
     DisplayTypeTree displayTypeTree;
 
 private:
-    bool readCatalogueValue(const std::string& keyPath, const std::string& valueName, std::string& out) const;
+    [[nodiscard]] bool readCatalogueValue(const std::string& keyPath, const std::string& valueName,
+                                          std::string& out) const;
     void fillNode(DisplayTypeNode& node);
 
     RegistryStore& store_;

@@ -20,7 +20,8 @@ namespace keyfile {
 inline constexpr std::size_t kMaxValueLength = 255;
 
 // The value of `key` in `section` of the file's text, or nothing when missing or empty.
-std::optional<std::string> findValue(std::string_view content, std::string_view section, std::string_view key);
+[[nodiscard]] std::optional<std::string> findValue(std::string_view content, std::string_view section,
+                                                   std::string_view key);
 
 // The file's text with `key` in `section` set to `value`; lines end with CR LF.
 std::string withValue(std::string_view content, std::string_view section, std::string_view key, std::string_view value);

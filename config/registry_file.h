@@ -22,10 +22,10 @@ public:
     std::string serialize() const;
 
     // Key paths are full paths ("HKEY_CURRENT_USER\Software\..."), compared without regard to case.
-    bool hasKey(std::string_view keyPath) const;
+    [[nodiscard]] bool hasKey(std::string_view keyPath) const;
 
     // The value's bytes as the registry reports them (see RegistryKey::queryValue).
-    std::optional<std::string> valueBytes(std::string_view keyPath, std::string_view valueName) const;
+    [[nodiscard]] std::optional<std::string> valueBytes(std::string_view keyPath, std::string_view valueName) const;
 
     // Names of the direct sub-keys, in case-insensitive order. A key that appears only as
     // part of a deeper key's path counts too.

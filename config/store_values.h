@@ -10,7 +10,7 @@
 
 // The bytes the store reports, terminating zeros included; false when the value is
 // missing or longer than 260 bytes.
-bool readValueBytes(const RegistryKey& key, std::string_view name, std::string& bytes);
+[[nodiscard]] bool readValueBytes(const RegistryKey& key, std::string_view name, std::string& bytes);
 
 // The value as a C string (everything up to the first zero byte), appended to `field`.
-bool appendValueText(const RegistryKey& key, std::string_view name, std::string& field);
+[[nodiscard]] bool appendValueText(const RegistryKey& key, std::string_view name, std::string& field);

@@ -9,7 +9,7 @@
 
 // UTF-16LE bytes as UTF-8. An unpaired surrogate fails when `strict`, else it becomes
 // U+FFFD. An odd number of bytes always fails.
-std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool strict);
+[[nodiscard]] std::optional<std::string> utf16ToUtf8(std::string_view bytes, bool strict);
 
 // UTF-8 text as UTF-16LE bytes; malformed bytes become U+FFFD.
 std::string utf8ToUtf16(std::string_view text);

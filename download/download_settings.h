@@ -11,7 +11,7 @@ public:
     explicit DownloadSettings(RegistryStore& store) : record(store), catalogue(store) {}
 
     // As CalibrationSettings::load, with the display-type tree built at its end.
-    bool load() { return record.load(&catalogue); }
+    [[nodiscard]] bool load() { return record.load(&catalogue); }
 
     CalibrationSettings record;
     DisplayTypeCatalogue catalogue;

@@ -18,7 +18,7 @@
 // The number a cell's text holds: every "," removed (thousands grouping), then the
 // leading decimal number as "%lf" reads it. Nothing when the text does not begin with a
 // finite number; such a cell ("", "x", ".", "abc") counts as not measured.
-std::optional<double> parseCellNumber(std::string_view text);
+[[nodiscard]] std::optional<double> parseCellNumber(std::string_view text);
 
 // Grid column of a channel in the three-column layout; column 0 is also the grayscale.
 constexpr int gridColumn(Channel channel)

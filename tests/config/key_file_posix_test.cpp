@@ -41,7 +41,7 @@ TEST_F(KeyFilePosix, WriteCutShortLeavesTheFileAsItWas)
     bool written = true;
     {
         FileSizeLimit full(64);
-        written = keyfile::writeValue(file, "DATA", "B", std::string(200, 'x'));
+        written = static_cast<bool>(keyfile::writeValue(file, "DATA", "B", std::string(200, 'x')));
     }
     EXPECT_FALSE(written);
     EXPECT_EQ(readFile(file), original);

@@ -66,7 +66,7 @@ protected:
     {
         RegistryFileStore file(store);
         CalibrationSettings s(file);
-        s.load();
+        static_cast<void>(s.load()); // some tests leave values out on purpose
         return {s.matrixCurrentValid, s.validRed, s.validGreen, s.validBlue};
     }
 

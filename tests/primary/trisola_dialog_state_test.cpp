@@ -38,7 +38,7 @@ protected:
     std::string storedCurrentValid()
     {
         CalibrationSettings reread(store);
-        reread.load();
+        EXPECT_TRUE(reread.load());
         return reread.matrixCurrentValid;
     }
     // Passes the input checks but leaves the measured matrix undefined (0/0).
