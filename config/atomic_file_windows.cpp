@@ -60,11 +60,6 @@ int descriptorOf(HANDLE handle, int flags)
     return fd;
 }
 
-HANDLE handleOf(int fd)
-{
-    return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-}
-
 // Creates a new, empty temporary file beside `target`, open for writing by this process
 // alone; -1 when none can be made.
 int createTemporaryFile(const std::filesystem::path& target, std::filesystem::path& temporary, std::string& reason)
@@ -228,7 +223,7 @@ bool FileReplacement::commit()
 {
     if (fd_ < 0)
         return false;
-    if (!FlushFileBuffers(handleOf(fd_))) {
+    if (_commit(fd_) != 0) {
         fail(lastErrorText());
         return false;
     }
@@ -289,7 +284,6 @@ FileLock::~FileLock()
 {
     if (fd_ < 0)
         return;
-    OVERLAPPED whole{};
-    UnlockFileEx(handleOf(fd_), 0, 1, 0, &whole);
+    // Closing the handle releases its lock.
     _close(fd_);
 }

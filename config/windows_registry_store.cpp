@@ -56,7 +56,7 @@ bool equalsNoCase(std::string_view a, std::string_view b)
 // separators and final zero), other types as they are.
 std::string narrowData(DWORD type, const std::vector<BYTE>& data)
 {
-    const std::string bytes(reinterpret_cast<const char*>(data.data()), data.size());
+    std::string bytes(reinterpret_cast<const char*>(data.data()), data.size());
     if (!isTextType(type))
         return bytes;
     // An odd trailing byte cannot be part of UTF-16 text.

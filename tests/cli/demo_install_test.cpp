@@ -1,15 +1,14 @@
 #include "cli/commands.h"
 #include "cli/demo_install.h"
 #include "config/registry_file_store.h"
-#include "config/registry_location.h"
 #include "download/adapters/adapter_choice.h"
 #include "download/download_settings.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -28,9 +27,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(download.load());
-        ::setenv("CHROMIX_REGISTRY", (root() / "registry.reg").c_str(), 1);
+        setEnvironment("CHROMIX_REGISTRY", (root() / "registry.reg").string());
     }
-    void TearDown() override { ::unsetenv("CHROMIX_REGISTRY"); }
+    void TearDown() override { unsetEnvironment("CHROMIX_REGISTRY"); }
 
     static fs::path root() { return dir.path() / "demo"; }
 
@@ -104,37 +103,6 @@ TEST(DemoInstallationTarget, RefusesAFolderThatIsNotEmpty)
 
     EXPECT_FALSE(createDemoInstallation(dir / "keep.txt", error));
     EXPECT_NE(error.find("is not a folder"), std::string::npos) << error;
-}
-
-// Without a folder the demo is the operator's own: the programs started from the desktop
-// menu, with no CHROMIX_REGISTRY, read it. A store the operator already has is kept.
-TEST(DemoInstallationTarget, WithoutAFolderTheUsersNewStoreLeadsToIt)
-{
-    TempDir home;
-    const std::string savedHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
-    ::setenv("HOME", home.path().c_str(), 1);
-    ::unsetenv("XDG_DATA_HOME");
-    ::unsetenv("XDG_CONFIG_HOME");
-    ::unsetenv("CHROMIX_REGISTRY");
-    std::ostringstream out;
-    std::ostringstream err;
-
-    EXPECT_EQ(runDemoInstallCommand({}, out, err), kExitSuccess) << err.str();
-    const fs::path demo = home / ".local" / "share" / "chromix" / "demo";
-    const fs::path store = home / ".config" / "chromix" / "registry.reg";
-    EXPECT_TRUE(fs::is_symlink(store));
-    const auto opened = openDefaultStore();
-    CalibrationSettings settings(*opened);
-    EXPECT_TRUE(settings.load());
-    EXPECT_EQ(settings.installDirectory, demo.string());
-
-    ::setenv("XDG_DATA_HOME", (home / "other").c_str(), 1);
-    EXPECT_EQ(runDemoInstallCommand({}, out, err), kExitSuccess) << err.str();
-    EXPECT_EQ(fs::read_symlink(store), demo / "registry.reg");
-    EXPECT_NE(out.str().find("is left as it is"), std::string::npos) << out.str();
-
-    ::unsetenv("XDG_DATA_HOME");
-    ::setenv("HOME", savedHome.c_str(), 1);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "config/atomic_file.h"
+#include "download/adapters/platform_adapter.h"
 #include "download/command_installation.h"
 #include "support/environment.h"
 #include "support/special_files.h"
@@ -9,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -64,9 +68,10 @@ TEST_F(DownloadCommand, FailuresEndWithTheirMessageAndLeaveTheFlashAlone)
 
     setEnvironment("CHROMIX_SPI_ADAPTER", "none");
     EXPECT_EQ(run(kCalibrationValues), kExitFailure);
+    // The settings the platform offers are checked with each platform's adapters.
     EXPECT_EQ(err.str(),
-              "No device connection\nThe adapter setting \"none\" names no adapter: use ftdi, ftdi:SERIAL (either "
-              "may end in @KHZ) or sim:IMAGE.\n");
+              "No device connection\nThe adapter setting \"none\" names no adapter: use " + platformAdapterSettings()
+                  + ".\n");
 
     EXPECT_EQ(run({"--calibration-values", "--pause-ms", "-5"}), kExitUsage);
     EXPECT_NE(err.str().find("--pause-ms takes a number of milliseconds"), std::string::npos);
@@ -80,12 +85,13 @@ TEST_F(DownloadCommand, UnusableFlashImagesFailTheDeviceCheckSayingWhy)
     TempDir work;
     const fs::path shortImage = work / "short.bin";
     writeFile(shortImage, "short");
-    const std::pair<fs::path, std::string> cases[] = {
+    std::vector<std::pair<fs::path, std::string>> cases = {
         {work / "no folder" / "flash.bin",
          "The folder of the flash image " + (work / "no folder" / "flash.bin").string() + " does not exist"},
-        {shortImage, "The flash image " + shortImage.string() + " holds 5 bytes, not 8388608"},
-        {kEndlessDevice,
-         "Unable to read the flash image " + kEndlessDevice + ": not a regular file but a character device"}};
+        {shortImage, "The flash image " + shortImage.string() + " holds 5 bytes, not 8388608"}};
+    for (const std::string& device : endlessDevices())
+        cases.emplace_back(device,
+                           "Unable to read the flash image " + device + ": not a regular file but a character device");
     for (const auto& [image, reason] : cases) {
         setEnvironment("CHROMIX_SPI_ADAPTER", "sim:" + image.string());
         EXPECT_EQ(run(kCalibrationValues), kExitFailure);

@@ -150,7 +150,7 @@ TEST_F(DownloadRunTest, CalibrationValuesAloneReadTheLutsAndMatrixInOrderAndWrit
         EXPECT_EQ(wordAt(lut.data, offset), word) << std::hex << offset;
     EXPECT_TRUE(std::all_of(lut.data.begin() + 0xD900, lut.data.end(), [](std::uint8_t b) { return b == 0; }));
 
-    const std::string d = dir.path().string() + "/";
+    const std::string d = (dir.path() / "").string(); // with the platform's separator
     EXPECT_EQ(readFile(diagnosticsFile()),
               "Matrix filename=" + d
                   + "matrix_default.txt\r\n"

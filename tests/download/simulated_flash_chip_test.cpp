@@ -154,11 +154,12 @@ TEST(SimulatedChipImage, OneUserAtATimeAndUnusableImagesRefusedAtLoad)
     EXPECT_TRUE(second.loadImage(error)) << error;
     second.releaseImage();
 
-    const std::pair<std::filesystem::path, std::string> refused[] = {
+    std::vector<std::pair<std::filesystem::path, std::string>> refused = {
         {dir / "missing" / "flash.bin",
-         "The folder of the flash image " + (dir / "missing" / "flash.bin").string() + " does not exist"},
-        {kEndlessDevice,
-         "Unable to read the flash image " + kEndlessDevice + ": not a regular file but a character device"}};
+         "The folder of the flash image " + (dir / "missing" / "flash.bin").string() + " does not exist"}};
+    for (const std::string& device : endlessDevices())
+        refused.emplace_back(
+            device, "Unable to read the flash image " + device + ": not a regular file but a character device");
     for (const auto& [path, message] : refused) {
         SimulatedFlashChip chip(kW25Q64, clock, path);
         EXPECT_FALSE(chip.loadImage(error));

@@ -22,12 +22,16 @@ inline bool makeFifo(const std::filesystem::path& path)
 #endif
 }
 
-// A character device that reads without end.
+// Character devices that read without end. None on Windows: its devices ("NUL") have no
+// place in the file system that a path test such as std::filesystem::exists sees.
+inline std::vector<std::string> endlessDevices()
+{
 #ifdef _WIN32
-inline const std::string kEndlessDevice = "NUL";
+    return {};
 #else
-inline const std::string kEndlessDevice = "/dev/zero";
+    return {"/dev/zero"};
 #endif
+}
 
 // Devices that accept no file in their place (every write fails); none on Windows.
 inline std::vector<std::string> unwritableDevices()
