@@ -37,6 +37,12 @@ QString qText(const std::string& text)
     return QString::fromStdString(text);
 }
 
+// Through UTF-16, as the file dialogs give paths, so that any file name survives on every platform.
+QString pathText(const std::filesystem::path& path)
+{
+    return QString::fromStdU16String(path.u16string());
+}
+
 QString readingText(const MeterReading& r)
 {
     return QStringLiteral("Y %1 cd/m\u00b2, x %2, y %3")
@@ -185,7 +191,7 @@ void CandoraDlg::createControls()
     connect(verification_, &QRadioButton::toggled, greySteps_, &QSpinBox::setEnabled);
     connect(browse_, &QPushButton::clicked, this, [this] {
         if (const auto file = files_.fileToSave(this))
-            output_->setText(QString::fromStdString(file->string()));
+            output_->setText(pathText(*file));
     });
     connect(start_, &QPushButton::clicked, this, &CandoraDlg::start);
     connect(pause_, &QPushButton::clicked, this, &CandoraDlg::togglePause);
@@ -208,19 +214,19 @@ bool CandoraDlg::confirmOutput(const std::filesystem::path& output)
     std::error_code error;
     const std::filesystem::path folder = output.parent_path().empty() ? "." : output.parent_path();
     if (!std::filesystem::is_directory(folder, error)) {
-        status_->setStatus(QStringLiteral("The folder of the data file does not exist: %1").arg(qText(folder.string())),
+        status_->setStatus(QStringLiteral("The folder of the data file does not exist: %1").arg(pathText(folder)),
                            true);
         return false;
     }
     if (std::filesystem::is_directory(output, error)) {
-        status_->setStatus(QStringLiteral("The data file is a folder: %1").arg(qText(output.string())), true);
+        status_->setStatus(QStringLiteral("The data file is a folder: %1").arg(pathText(output)), true);
         return false;
     }
     if (!std::filesystem::exists(output, error))
         return true;
     return messages_.ask(this, windowTitle(),
                          QStringLiteral("%1 exists. Replace it with this measurement's data when the run is done?")
-                             .arg(qText(output.string())));
+                             .arg(pathText(output)));
 }
 
 void CandoraDlg::start()
@@ -241,7 +247,7 @@ void CandoraDlg::start()
                            true);
         return;
     }
-    session->output = std::filesystem::path(file.toStdString());
+    session->output = std::filesystem::path(file.toStdU16String());
     if (!confirmOutput(session->output))
         return;
     session->patches = plannedPatches(session->kind, steps_, greySteps_->value());
@@ -428,7 +434,7 @@ void CandoraDlg::writeResults(const Session& session, const RunResult& result)
     std::string reason;
     // The readings took the operator minutes: a file that cannot be written is not the end of them.
     while (!writeDataFile(output, text, reason)) {
-        const QString message = QStringLiteral("Unable to write %1: %2").arg(qText(output.string()), qText(reason));
+        const QString message = QStringLiteral("Unable to write %1: %2").arg(pathText(output), qText(reason));
         status_->setStatus(message, true);
         std::optional<std::filesystem::path> other;
         if (messages_.ask(this, windowTitle(), message + QStringLiteral("\n\nSave the readings in another file?")))
@@ -439,15 +445,14 @@ void CandoraDlg::writeResults(const Session& session, const RunResult& result)
         }
         output = *other;
     }
-    output_->setText(qText(output.string()));
-    status_->setStatus(QStringLiteral("%1 data file written: %2").arg(kindName(session.kind), qText(output.string())),
-                       false);
+    output_->setText(pathText(output));
+    status_->setStatus(QStringLiteral("%1 data file written: %2").arg(kindName(session.kind), pathText(output)), false);
     std::vector<int> codes;
     for (int step = 1; step <= steps_.stepCount(); ++step)
         codes.push_back(steps_.codeValue(Channel::Red).valueOr(step, 0));
     const std::filesystem::path report = reportPathFor(output);
     if (writeMeasurementReport(session.kind, output, codes, *store_, report, reason))
-        status_->appendStatus(QStringLiteral("Report written: %1").arg(qText(report.string())), false);
+        status_->appendStatus(QStringLiteral("Report written: %1").arg(pathText(report)), false);
     else
         status_->appendStatus(QStringLiteral("The report was not written: %1").arg(qText(reason)), true);
 }
