@@ -45,9 +45,8 @@ private:
     {
         std::random_device random;
         dir_ = fs::temp_directory_path() / ("chromix-bench-" + std::to_string(random()));
-        std::string error;
-        if (!createDemoInstallation(dir_, error)) {
-            std::cerr << "cannot create the demo installation: " << error << "\n";
+        if (const Result<> created = createDemoInstallation(dir_); !created) {
+            std::cerr << "cannot create the demo installation: " << created.failure().reason << "\n";
             std::exit(1);
         }
         store_ = std::make_unique<RegistryFileStore>(dir_ / "registry.reg");

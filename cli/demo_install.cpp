@@ -190,26 +190,23 @@ private:
 
 } // namespace
 
-bool createDemoInstallation(const fs::path& dir, std::string& error)
+Result<> createDemoInstallation(const fs::path& dir)
 {
     std::error_code ec;
     if (fs::exists(dir, ec)) {
-        if (!fs::is_directory(dir, ec)) {
-            error = dir.string() + " exists and is not a folder";
-            return false;
-        }
-        if (!fs::is_empty(dir, ec)) {
-            error = dir.string() + " is not empty; choose a new or empty folder";
-            return false;
-        }
+        if (!fs::is_directory(dir, ec))
+            return systemFailure(dir.string() + " exists and is not a folder");
+        if (!fs::is_empty(dir, ec))
+            return systemFailure(dir.string() + " is not empty; choose a new or empty folder");
     }
     const fs::path absolute = fs::absolute(dir, ec);
-    if (ec) {
-        error = "cannot resolve " + dir.string() + ": " + ec.message();
-        return false;
-    }
+    if (ec)
+        return systemFailure("cannot resolve " + dir.string() + ": " + ec.message());
     fs::path normal = absolute.lexically_normal();
     if (!normal.has_filename())
         normal = normal.parent_path(); // no trailing separator in the stored paths
-    return Installer(normal, error).run();
+    std::string error;
+    if (!Installer(normal, error).run())
+        return systemFailure(error);
+    return {};
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "config/result.h"
+
 #include <filesystem>
-#include <string>
 
 // Creates a complete demo installation in `dir` (which must be missing or empty): its
 // own store file "registry.reg" with every key and value the programs read, the
 // calibration defaults, two table sets, sample measurements and an erased processor flash
-// image for the simulated adapter. False with a reason in `error` on any failure.
-bool createDemoInstallation(const std::filesystem::path& dir, std::string& error);
+// image for the simulated adapter.
+[[nodiscard]] Result<> createDemoInstallation(const std::filesystem::path& dir);

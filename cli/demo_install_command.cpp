@@ -33,9 +33,8 @@ int runDemoInstallCommand(const CommandArguments& args, std::ostream& out, std::
         err << "chromix demo-install: no DIR given and no home folder (HOME) to put the demo in\n";
         return kExitUsage;
     }
-    std::string error;
-    if (!createDemoInstallation(dir, error)) {
-        err << "chromix demo-install: " << error << "\n";
+    if (const Result<> created = createDemoInstallation(dir); !created) {
+        err << "chromix demo-install: " << created.failure().reason << "\n";
         return kExitFailure;
     }
     const fs::path demoStore = fs::absolute(dir) / "registry.reg";
@@ -44,11 +43,11 @@ int runDemoInstallCommand(const CommandArguments& args, std::ostream& out, std::
         out << "Use it with: " << useStoreCommand(demoStore) << "\n";
         return kExitSuccess;
     }
-    std::string report;
-    if (!adoptDemoStore(demoStore, report, error)) {
-        err << "chromix demo-install: " << error << "\n";
+    const Result<std::string> adopted = adoptDemoStore(demoStore);
+    if (!adopted) {
+        err << "chromix demo-install: " << adopted.failure().reason << "\n";
         return kExitFailure;
     }
-    out << report;
+    out << *adopted;
     return kExitSuccess;
 }

@@ -5,6 +5,8 @@
 
 #include "config/registry_store.h"
 
+#include "config/result.h"
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -29,6 +31,6 @@ std::string useStoreCommand(const std::filesystem::path& store);
 
 // Makes the programs started without $CHROMIX_REGISTRY use the demo's store file
 // `demoStore` (a link to it; on Windows its settings copied into the registry), unless the
-// operator has a store already, which is left as it is. What happened goes to `report`;
-// false with the reason in `error` when it failed.
-bool adoptDemoStore(const std::filesystem::path& demoStore, std::string& report, std::string& error);
+// operator has a store already, which is left as it is. The result says what happened, for
+// the operator.
+[[nodiscard]] Result<std::string> adoptDemoStore(const std::filesystem::path& demoStore);

@@ -71,22 +71,17 @@ std::string useStoreCommand(const fs::path& store)
 
 // The operator's store becomes a link to the demo's, so that the programs started from the
 // desktop's menu read it; a store that exists already (even as a broken link) is kept.
-bool adoptDemoStore(const fs::path& demoStore, std::string& report, std::string& error)
+Result<std::string> adoptDemoStore(const fs::path& demoStore)
 {
     const fs::path store = defaultRegistryFile();
     std::error_code ec;
-    if (fs::symlink_status(store, ec).type() != fs::file_type::not_found) {
-        report = "Your settings store " + store.string()
+    if (fs::symlink_status(store, ec).type() != fs::file_type::not_found)
+        return "Your settings store " + store.string()
             + " is left as it is.\nUse the demo with: " + useStoreCommand(demoStore) + "\n";
-        return true;
-    }
     fs::create_directories(store.parent_path(), ec);
     if (!ec)
         fs::create_symlink(demoStore, store, ec);
-    if (ec) {
-        error = store.string() + " cannot link to the demo: " + ec.message();
-        return false;
-    }
-    report = "Your settings store " + store.string() + " now links to it: the programs use the demo.\n";
-    return true;
+    if (ec)
+        return systemFailure(store.string() + " cannot link to the demo: " + ec.message());
+    return "Your settings store " + store.string() + " now links to it: the programs use the demo.\n";
 }

@@ -58,27 +58,21 @@ std::string useStoreCommand(const fs::path& store)
 
 // The demo's settings go into the registry key, where the programs look for them; an
 // operator's own key is never overwritten.
-bool adoptDemoStore(const fs::path& demoStore, std::string& report, std::string& error)
+Result<std::string> adoptDemoStore(const fs::path& demoStore)
 {
     WindowsRegistryStore registry;
-    if (registry.openKey("")) {
-        report = "Your settings store " + registry.name()
+    if (registry.openKey(""))
+        return "Your settings store " + registry.name()
             + " is left as it is.\nUse the demo with: " + useStoreCommand(demoStore) + "\n";
-        return true;
-    }
     const Result<std::string> bytes = readWholeFile(demoStore, kSettingsFileLimit);
     std::string reason = bytes ? std::string() : bytes.failure().reason;
     const std::optional<RegistryFile> file = bytes ? RegistryFile::parse(*bytes, &reason) : std::nullopt;
-    if (!file) {
-        error = demoStore.string() + ": " + reason;
-        return false;
-    }
+    if (!file)
+        return systemFailure(demoStore.string() + ": " + reason);
     if (!importRegistryFile(*file, kBaseKeyPath, registry, reason)) {
         // Half a store would read as an incomplete installation: none is better.
         registry.removeAll();
-        error = registry.name() + " cannot take the demo's settings: " + reason;
-        return false;
+        return systemFailure(registry.name() + " cannot take the demo's settings: " + reason);
     }
-    report = "Your settings store " + registry.name() + " now holds the demo's settings: the programs use the demo.\n";
-    return true;
+    return "Your settings store " + registry.name() + " now holds the demo's settings: the programs use the demo.\n";
 }

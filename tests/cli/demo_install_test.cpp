@@ -21,8 +21,8 @@ class DemoInstallation : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        std::string error;
-        ASSERT_TRUE(createDemoInstallation(root(), error)) << error;
+        const Result<> created = createDemoInstallation(root());
+        ASSERT_TRUE(created) << created.failure().reason;
     }
     void SetUp() override
     {
@@ -95,14 +95,15 @@ TEST(DemoInstallationTarget, RefusesAFolderThatIsNotEmpty)
 {
     TempDir dir;
     writeFile(dir / "keep.txt", "operator data");
-    std::string error;
-    EXPECT_FALSE(createDemoInstallation(dir.path(), error));
-    EXPECT_NE(error.find("is not empty"), std::string::npos) << error;
+    const Result<> notEmpty = createDemoInstallation(dir.path());
+    ASSERT_FALSE(notEmpty);
+    EXPECT_NE(notEmpty.failure().reason.find("is not empty"), std::string::npos) << notEmpty.failure().reason;
     EXPECT_EQ(readFile(dir / "keep.txt"), "operator data");
     EXPECT_FALSE(fs::exists(dir / "registry.reg"));
 
-    EXPECT_FALSE(createDemoInstallation(dir / "keep.txt", error));
-    EXPECT_NE(error.find("is not a folder"), std::string::npos) << error;
+    const Result<> notAFolder = createDemoInstallation(dir / "keep.txt");
+    ASSERT_FALSE(notAFolder);
+    EXPECT_NE(notAFolder.failure().reason.find("is not a folder"), std::string::npos) << notAFolder.failure().reason;
 }
 
 } // namespace
