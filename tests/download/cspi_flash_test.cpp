@@ -1,5 +1,6 @@
 // The flash protocol against the simulated processor: device check, a whole region's
-// erase / write / verify with its messages and counts, page retry, reload.
+// erase / write / verify with its messages and counts, reload. The page retry is swept
+// with the other transfer faults in flash_fault_test.
 
 #include "flash_test_rig.h"
 
@@ -137,19 +138,11 @@ TEST_F(RegionDownload, FirstWritingMessageOfRegion1ShowsItsStartPlusOnePage)
     EXPECT_TRUE(rig.contentsMatch(regions[1]));
 }
 
-TEST_F(RegionDownload, APageThatFailsOnceIsWrittenOnTheSecondAttempt)
-{
-    rig.library.failTransfer(TransferKind::PageProgram, 10);
-    const auto state = write();
-    EXPECT_TRUE(state.ok) << state.errorText;
-    EXPECT_EQ(count(TransferKind::PageProgram), 257u) << "one page written twice";
-    EXPECT_TRUE(rig.contentsMatch(regions[2]));
-}
-
 TEST_F(RegionDownload, AFailedStatusReadWhileAPageIsBusyIsNotTakenAsReady)
 {
     // Were the failed read taken as "ready", the next page's write enable would reach a
-    // chip still busy with this one and be ignored, and that page would stay erased.
+    // chip still busy with this one and be ignored, and that page would stay erased. The
+    // fault sweep cannot see this: its slow bus outlasts every page program.
     rig.library.keepTransferLog(true);
     ASSERT_TRUE(write().ok);
     const auto& log = rig.library.transferLog();

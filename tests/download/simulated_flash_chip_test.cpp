@@ -129,6 +129,7 @@ TEST(SimulatedChipImage, MissingFileIsABlankChipWrittenBackAtWriteDisable)
     writeFile(image, "not a flash image");
     EXPECT_FALSE(reopened.loadImage(error));
     EXPECT_EQ(error, "The flash image " + image.string() + " holds 17 bytes, not 8388608");
+    EXPECT_EQ(readFile(image), "not a flash image");
 }
 
 // One program at a time uses an image: two downloads writing one image back whole would
