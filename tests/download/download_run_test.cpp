@@ -150,27 +150,12 @@ TEST_F(DownloadRunTest, CalibrationValuesAloneReadTheLutsAndMatrixInOrderAndWrit
         EXPECT_EQ(wordAt(lut.data, offset), word) << std::hex << offset;
     EXPECT_TRUE(std::all_of(lut.data.begin() + 0xD900, lut.data.end(), [](std::uint8_t b) { return b == 0; }));
 
-    const std::string d = (dir.path() / "").string(); // with the platform's separator
-    EXPECT_EQ(readFile(diagnosticsFile()),
-              "Matrix filename=" + d
-                  + "matrix_default.txt\r\n"
-                    "First 1D LUT filename="
-                  + d
-                  + "first_red.txt\r\n"
-                    "First 1D LUT filename="
-                  + d
-                  + "first_green.txt\r\n"
-                    "First 1D LUT filename="
-                  + d
-                  + "first_blue.txt\r\n"
-                    "Second 1D LUT filename="
-                  + d
-                  + "second_default_red.txt\r\n"
-                    "Second 1D LUT filename="
-                  + d
-                  + "second_default_green.txt\r\n"
-                    "Second 1D LUT filename="
-                  + d + "second_default_blue.txt\r\n");
+    std::string lines = "Matrix filename=" + (dir / "matrix_default.txt").string() + "\r\n";
+    for (const std::string word : {"red", "green", "blue"})
+        lines += "First 1D LUT filename=" + (dir / ("first_" + word + ".txt")).string() + "\r\n";
+    for (const std::string word : {"red", "green", "blue"})
+        lines += "Second 1D LUT filename=" + (dir / ("second_default_" + word + ".txt")).string() + "\r\n";
+    EXPECT_EQ(readFile(diagnosticsFile()), lines);
     EXPECT_TRUE(regions[2].data.empty()) << "the run gives its buffers back";
 }
 
