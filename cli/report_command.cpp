@@ -52,13 +52,12 @@ std::optional<std::string> linearityReport(const std::string& dataFile, double t
     std::vector<int> codes;
     for (int step = 1; step <= steps.stepCount(); ++step)
         codes.push_back(steps.codeValue(Channel::Red).valueOr(step, 0));
-    LinearityDataValues values;
-    std::string error;
-    if (!readLinearityData(dataFile, steps.stepCount(), values, error)) {
-        err << "chromix report: " << error << "\n";
+    const Result<LinearityDataValues> values = readLinearityData(dataFile, steps.stepCount());
+    if (!values) {
+        err << "chromix report: " << values.failure().lines() << "\n";
         return std::nullopt;
     }
-    return linearityReportHtml(analyseLinearity(codes, values, targetGamma), dataFile);
+    return linearityReportHtml(analyseLinearity(codes, *values, targetGamma), dataFile);
 }
 
 } // namespace
@@ -103,12 +102,10 @@ bool writeReport(bool linearity, const std::string& dataFile, const std::string&
     if (linearity) {
         html = linearityReport(dataFile, targetGamma, err);
     } else {
-        PrimaryDataValues values;
-        std::string error;
-        if (readPrimaryData(dataFile, values, error))
-            html = primariesReportHtml(analysePrimaries(values), dataFile, computedMatrices(dataFile, err));
+        if (const Result<PrimaryDataValues> values = readPrimaryData(dataFile))
+            html = primariesReportHtml(analysePrimaries(*values), dataFile, computedMatrices(dataFile, err));
         else
-            err << "chromix report: " << error << "\n";
+            err << "chromix report: " << values.failure().lines() << "\n";
     }
     if (!html)
         return false;

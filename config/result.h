@@ -13,6 +13,14 @@
 struct Failure {
     std::string message;
     std::string reason;
+
+    // For a command line or a log: the message, then the reason on the line after it.
+    std::string lines() const
+    {
+        if (message.empty() || reason.empty())
+            return message + reason;
+        return message + "\n" + reason;
+    }
 };
 
 // A failure with the system's reason only: the caller chooses what the operator reads.

@@ -4,6 +4,8 @@
 // operator's console (ArgyllCMS spotread reads single keys and prompts for them). One
 // implementation per platform.
 
+#include "config/result.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,8 +14,9 @@
 class ChildProcess {
 public:
     virtual ~ChildProcess() = default;
-    // Starts `arguments[0]`, looked up on PATH when it holds no "/".
-    virtual bool start(const std::vector<std::string>& arguments, std::string& error) = 0;
+    // Starts `arguments[0]`, looked up on PATH when it holds no "/"; a failure holds the
+    // system's reason.
+    [[nodiscard]] virtual Result<> start(const std::vector<std::string>& arguments) = 0;
     // Sends text as if typed.
     virtual bool send(const std::string& text) = 0;
     // What the child printed, waiting at most `milliseconds` for something to arrive.

@@ -3,7 +3,7 @@
 // What a colour meter gives for one reading, and the interface every meter back end
 // (the simulated meter, ArgyllCMS spotread) implements.
 
-#include <string>
+#include "config/result.h"
 
 // Tristimulus values with Y in cd/m², and the chromaticity of the same reading.
 struct MeterReading {
@@ -17,19 +17,14 @@ struct MeterReading {
 // x and y from X, Y and Z; both 0 for a reading of no light at all.
 MeterReading readingFromXyz(double X, double Y, double Z);
 
-struct MeterResult {
-    bool ok = false;
-    MeterReading reading;
-    // Why there is no reading, in words an operator can act on.
-    std::string error;
-};
-
 class ColourMeter {
 public:
     virtual ~ColourMeter() = default;
-    // Prepares the meter for readings (starts and calibrates it where it needs that).
-    virtual bool open(std::string& error) = 0;
-    // One reading of what the meter sees now. Returns within the meter's time limit.
-    virtual MeterResult read() = 0;
+    // Prepares the meter for readings (starts and calibrates it where it needs that). A
+    // failure's message says, in words an operator can act on, why it is not ready.
+    [[nodiscard]] virtual Result<> open() = 0;
+    // One reading of what the meter sees now, or why there is none. Returns within the
+    // meter's time limit.
+    [[nodiscard]] virtual Result<MeterReading> read() = 0;
     virtual void close() = 0;
 };

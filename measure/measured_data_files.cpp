@@ -89,10 +89,7 @@ std::string measurementDataText(MeasurementKind kind, const std::vector<Patch>& 
     return linearityDataText(m);
 }
 
-bool writeDataFile(const std::filesystem::path& file, const std::string& text, std::string& reason)
+Result<> writeDataFile(const std::filesystem::path& file, const std::string& text)
 {
-    const Result<> written = replaceFileAtomically(file, text);
-    if (!written)
-        reason = written.failure().reason;
-    return static_cast<bool>(written);
+    return replaceFileAtomically(file, text);
 }

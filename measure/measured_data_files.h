@@ -5,6 +5,7 @@
 // A file is written whole beside its final name and renamed over it, so a failed write
 // leaves an existing file as it was.
 
+#include "config/result.h"
 #include "measure/colour_meter.h"
 #include "measure/measurement_plan.h"
 
@@ -40,4 +41,5 @@ std::string primaryNumberText(double value);
 std::string measurementDataText(MeasurementKind kind, const std::vector<Patch>& patches,
                                 const std::vector<MeterReading>& readings, int stepCount);
 
-bool writeDataFile(const std::filesystem::path& file, const std::string& text, std::string& reason);
+// Replaces `file` whole with `text`; a failure leaves it as it was and holds the reason.
+[[nodiscard]] Result<> writeDataFile(const std::filesystem::path& file, const std::string& text);

@@ -40,54 +40,47 @@ std::optional<double> number(const std::string& text)
     return value;
 }
 
-std::optional<std::string> readable(const std::filesystem::path& file, const char* formatMessage, std::string& error)
+Result<std::string> readable(const std::filesystem::path& file, const char* formatMessage)
 {
     Result<std::string> content = readWholeFile(file, kSettingsFileLimit);
-    if (!content) {
-        error = std::string(formatMessage) + "\n" + file.string() + ": " + content.failure().reason;
-        return std::nullopt;
-    }
-    return std::move(*content);
+    if (!content)
+        return Failure{formatMessage, file.string() + ": " + content.failure().reason};
+    return content;
 }
 
 } // namespace
 
-bool readLinearityData(const std::filesystem::path& file, int stepCount, LinearityDataValues& values,
-                       std::string& error)
+Result<LinearityDataValues> readLinearityData(const std::filesystem::path& file, int stepCount)
 {
-    const std::optional<std::string> content = readable(file, kLinearityFormat, error);
+    const Result<std::string> content = readable(file, kLinearityFormat);
     if (!content)
-        return false;
+        return content.failure();
     const std::optional<std::string> mode = keyfile::findValue(*content, "PARAMETERS", "VERIFICATION_CHECK_BOX");
     const std::optional<std::string> step = keyfile::findValue(*content, "PARAMETERS", "VERIFICATION_STEP");
-    if (!mode || !step) {
-        error = kLinearityFormat;
-        return false;
-    }
-    values = {};
+    if (!mode || !step)
+        return Failure{kLinearityFormat, {}};
+    LinearityDataValues values;
     values.verificationMode = *mode == "ON";
     values.verificationStep = static_cast<int>(parseLeadingInteger(*step));
     for (int s = 1; s <= stepCount; ++s) {
         const std::optional<std::string> value =
             keyfile::findValue(*content, "DATA", "MEASURED_DATA_" + formatInteger(s));
         const auto fields = value ? threeFields(*value) : std::nullopt;
-        if (!fields) {
-            error = kLinearityFormat;
-            return false;
-        }
+        if (!fields)
+            return Failure{kLinearityFormat, {}};
         std::array<std::optional<double>, 3> row;
         for (std::size_t c = 0; c < 3; ++c)
             row[c] = (*fields)[c] == "x" || (*fields)[c] == "X" ? std::nullopt : number((*fields)[c]);
         values.steps.push_back(row);
     }
-    return true;
+    return values;
 }
 
-bool readPrimaryData(const std::filesystem::path& file, PrimaryDataValues& values, std::string& error)
+Result<PrimaryDataValues> readPrimaryData(const std::filesystem::path& file)
 {
-    const std::optional<std::string> content = readable(file, kPrimaryFormat, error);
+    const Result<std::string> content = readable(file, kPrimaryFormat);
     if (!content)
-        return false;
+        return content.failure();
     static const char* const kKeys[] = {"MEASURED_DATA_RED", "MEASURED_DATA_GREEN", "MEASURED_DATA_BLUE"};
     PrimaryDataValues read;
     for (std::size_t c = 0; c < 3; ++c) {
@@ -96,13 +89,10 @@ bool readPrimaryData(const std::filesystem::path& file, PrimaryDataValues& value
         const auto x = fields ? number((*fields)[0]) : std::nullopt;
         const auto y = fields ? number((*fields)[1]) : std::nullopt;
         const auto luminance = fields ? number((*fields)[2]) : std::nullopt;
-        if (!x || !y || !luminance) {
-            error = kPrimaryFormat;
-            return false;
-        }
+        if (!x || !y || !luminance)
+            return Failure{kPrimaryFormat, {}};
         read.chromaticity[c] = {*x, *y};
         read.luminance[c] = *luminance;
     }
-    values = read;
-    return true;
+    return read;
 }

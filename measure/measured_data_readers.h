@@ -3,6 +3,7 @@
 // Reads back the linearity and primary data files for the reports: the values only, with
 // the calibration tools' rules for keys and fields (a field "x" is a step not measured).
 
+#include "config/result.h"
 #include "measure/chromaticity.h"
 
 #include <array>
@@ -18,10 +19,9 @@ struct LinearityDataValues {
     int verificationStep = 0;
 };
 
-// Reads the first `stepCount` steps. False with the operator's message in `error` (and
-// the system's reason after it for a file that cannot be read).
-bool readLinearityData(const std::filesystem::path& file, int stepCount, LinearityDataValues& values,
-                       std::string& error);
+// Reads the first `stepCount` steps; a failure holds the operator's message (and the
+// file with the system's reason for a file that cannot be read).
+[[nodiscard]] Result<LinearityDataValues> readLinearityData(const std::filesystem::path& file, int stepCount);
 
 struct PrimaryDataValues {
     // Red, green, blue: chromaticity and luminance.
@@ -29,4 +29,4 @@ struct PrimaryDataValues {
     std::array<double, 3> luminance{};
 };
 
-bool readPrimaryData(const std::filesystem::path& file, PrimaryDataValues& values, std::string& error);
+[[nodiscard]] Result<PrimaryDataValues> readPrimaryData(const std::filesystem::path& file);

@@ -40,9 +40,8 @@ RunResult runMeasurement(const std::vector<Patch>& patches, PatchDisplay& displa
             result.message = kRunCancelled;
             return result;
         }
-        std::string error;
-        if (!display.show(patch.colour, error)) {
-            result.message = "Unable to show the patch " + patchName(patch) + ": " + error;
+        if (const Result<> shown = display.show(patch.colour); !shown) {
+            result.message = "Unable to show the patch " + patchName(patch) + ": " + shown.failure().message;
             return result;
         }
         observer.patchShown(patch, index, total);
@@ -52,13 +51,13 @@ RunResult runMeasurement(const std::vector<Patch>& patches, PatchDisplay& displa
             result.message = kRunCancelled;
             return result;
         }
-        const MeterResult reading = meter.read();
-        if (!reading.ok) {
-            result.message = "No reading of " + patchName(patch) + ": " + reading.error;
+        const Result<MeterReading> reading = meter.read();
+        if (!reading) {
+            result.message = "No reading of " + patchName(patch) + ": " + reading.failure().message;
             return result;
         }
-        result.readings.push_back(reading.reading);
-        observer.readingTaken(patch, reading.reading, index + 1, total);
+        result.readings.push_back(*reading);
+        observer.readingTaken(patch, *reading, index + 1, total);
     }
     result.outcome = RunOutcome::Completed;
     return result;

@@ -22,25 +22,23 @@ class PosixChildProcess : public ChildProcess {
 public:
     ~PosixChildProcess() override { finish(0); }
 
-    bool start(const std::vector<std::string>& arguments, std::string& error) override
+    Result<> start(const std::vector<std::string>& arguments) override
     {
-        if (arguments.empty()) {
-            error = "no program to start";
-            return false;
-        }
+        if (arguments.empty())
+            return systemFailure("no program to start");
         master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname(master_) == nullptr) {
-            error = std::string("no terminal for the meter program: ") + std::strerror(errno);
+            const std::string reason = std::string("no terminal for the meter program: ") + std::strerror(errno);
             closeMaster();
-            return false;
+            return systemFailure(reason);
         }
         const std::string terminal = ptsname(master_);
         // The exec's failure comes back through a pipe that a successful exec closes.
         int report[2];
         if (pipe2(report, O_CLOEXEC) != 0) {
-            error = std::strerror(errno);
+            const std::string reason = std::strerror(errno);
             closeMaster();
-            return false;
+            return systemFailure(reason);
         }
         std::vector<char*> argv;
         argv.reserve(arguments.size() + 1);
@@ -50,11 +48,11 @@ public:
 
         pid_ = fork();
         if (pid_ < 0) {
-            error = std::strerror(errno);
+            const std::string reason = std::strerror(errno);
             ::close(report[0]);
             ::close(report[1]);
             closeMaster();
-            return false;
+            return systemFailure(reason);
         }
         if (pid_ == 0) {
             setsid();
@@ -81,11 +79,10 @@ public:
         const ssize_t got = ::read(report[0], &code, sizeof code);
         ::close(report[0]);
         if (got == static_cast<ssize_t>(sizeof code)) {
-            error = arguments[0] + ": " + std::strerror(code);
             finish(0);
-            return false;
+            return systemFailure(arguments[0] + ": " + std::strerror(code));
         }
-        return true;
+        return {};
     }
 
     bool send(const std::string& text) override

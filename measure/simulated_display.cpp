@@ -26,12 +26,12 @@ SimulatedDisplay::SimulatedDisplay(SimulatedDisplayModel model, const RunPacer& 
 {
 }
 
-bool SimulatedDisplay::show(std::uint32_t colour, std::string&)
+Result<> SimulatedDisplay::show(std::uint32_t colour)
 {
     previous_ = light();
     target_ = simulatedLight(model_, colour);
     shownAt_ = pacer_.now();
-    return true;
+    return {};
 }
 
 Tristimulus SimulatedDisplay::light() const
@@ -61,12 +61,12 @@ double SimulatedMeter::normal()
     return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * std::numbers::pi * u2);
 }
 
-MeterResult SimulatedMeter::read()
+Result<MeterReading> SimulatedMeter::read()
 {
     const Tristimulus light = display_.light();
     const double noise = display_.model().noise;
     const double X = light.X * (1.0 + noise * normal());
     const double Y = light.Y * (1.0 + noise * normal());
     const double Z = light.Z * (1.0 + noise * normal());
-    return {true, readingFromXyz(X, Y, Z), {}};
+    return readingFromXyz(X, Y, Z);
 }

@@ -35,7 +35,7 @@ class SimulatedDisplay : public PatchDisplay {
 public:
     SimulatedDisplay(SimulatedDisplayModel model, const RunPacer& pacer);
 
-    bool show(std::uint32_t colour, std::string& error) override;
+    Result<> show(std::uint32_t colour) override;
 
     // The light at this moment, settled or on its way.
     Tristimulus light() const;
@@ -53,8 +53,8 @@ class SimulatedMeter : public ColourMeter {
 public:
     explicit SimulatedMeter(const SimulatedDisplay& display);
 
-    bool open(std::string&) override { return true; }
-    MeterResult read() override;
+    Result<> open() override { return {}; }
+    Result<MeterReading> read() override;
     void close() override {}
 
 private:

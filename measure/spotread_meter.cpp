@@ -8,6 +8,8 @@
 
 namespace {
 
+constexpr const char* kCalibrationNotDone = "The meter's calibration was not done; the measurement stops.";
+
 std::string lower(std::string text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -150,116 +152,109 @@ SpotreadMeter::Event SpotreadMeter::next(std::int64_t milliseconds, std::string&
     }
 }
 
-bool SpotreadMeter::handleCalibration(const std::string& instruction, std::string& error)
+bool SpotreadMeter::handleCalibration(const std::string& instruction)
 {
     if (!calibration_ || !calibration_(instruction)) {
         child_->send("q");
-        error = "The meter's calibration was not done; the measurement stops.";
         return false;
     }
     child_->send(" ");
     return true;
 }
 
-bool SpotreadMeter::open(std::string& error)
+Result<> SpotreadMeter::open()
 {
     if (running_)
-        return true;
-    std::string reason;
-    if (!child_->start({settings_.program, "-e", "-x"}, reason)) {
-        error = "The colour meter program could not be started: " + reason
-            + " (ArgyllCMS spotread; on Debian: apt-get install argyll)";
-        return false;
-    }
+        return {};
+    if (const Result<> started = child_->start({settings_.program, "-e", "-x"}); !started)
+        return Failure{"The colour meter program could not be started: " + started.failure().reason
+                           + " (ArgyllCMS spotread; on Debian: apt-get install argyll)",
+                       {}};
     running_ = true;
     for (;;) {
         std::string detail;
+        std::string failure;
         switch (next(settings_.startMilliseconds, detail)) {
         case Event::Ready:
-            return true;
+            return {};
         case Event::Calibration:
-            if (handleCalibration(detail, error))
+            if (handleCalibration(detail))
                 continue;
+            failure = kCalibrationNotDone;
             break;
         case Event::NoInstrument:
-            error = std::string(kSpotreadNoInstrument) + " Connect it and try again. (spotread: " + detail + ")";
+            failure = std::string(kSpotreadNoInstrument) + " Connect it and try again. (spotread: " + detail + ")";
             break;
         case Event::TimedOut:
-            error = "The colour meter did not get ready within " + seconds(settings_.startMilliseconds) + ".";
+            failure = "The colour meter did not get ready within " + seconds(settings_.startMilliseconds) + ".";
             break;
         case Event::Cancelled:
-            error = kSpotreadCancelled;
+            failure = kSpotreadCancelled;
             break;
         case Event::Failure:
         case Event::Ended:
         case Event::Result:
-            error = "The colour meter program stopped before the meter was ready"
+            failure = "The colour meter program stopped before the meter was ready"
                 + (detail.empty() ? std::string(".") : " (spotread: " + detail + ").");
             break;
         }
         close();
-        return false;
+        return Failure{failure, {}};
     }
 }
 
-MeterResult SpotreadMeter::read()
+Result<MeterReading> SpotreadMeter::read()
 {
-    MeterResult result;
-    if (!running_) {
-        result.error = "the colour meter is not open";
-        return result;
-    }
+    if (!running_)
+        return Failure{"the colour meter is not open", {}};
     // One key, one result, then the prompt for the next key: the reading is returned once
     // that prompt has come, so that no later key is taken by a prompt already answered.
     child_->send(" ");
-    bool haveResult = false;
+    std::optional<MeterReading> reading;
     bool calibrated = false;
     std::string failure;
     for (;;) {
         std::string detail;
         switch (next(settings_.readingMilliseconds, detail)) {
         case Event::Result:
-            haveResult = parseSpotreadResult(detail, result.reading);
+            if (MeterReading parsed; parseSpotreadResult(detail, parsed))
+                reading = parsed;
             continue;
         case Event::Ready:
-            if (!haveResult && calibrated) {
+            if (!reading && calibrated) {
                 // The key went to the calibration; this prompt waits for the reading's.
                 calibrated = false;
                 child_->send(" ");
                 continue;
             }
-            if (!haveResult) {
-                result.error = "the colour meter could not read"
-                    + (failure.empty() ? std::string() : " (spotread: " + failure + ")");
-                return result;
-            }
-            result.ok = true;
-            return result;
+            if (!reading)
+                return Failure{"the colour meter could not read"
+                                   + (failure.empty() ? std::string() : " (spotread: " + failure + ")"),
+                               {}};
+            return *reading;
         case Event::Calibration:
-            if (handleCalibration(detail, result.error)) {
+            if (handleCalibration(detail)) {
                 calibrated = true;
                 continue;
             }
             close();
-            return result;
+            return Failure{kCalibrationNotDone, {}};
         case Event::Failure:
             // spotread says why and prompts again; the prompt ends this reading.
             failure = detail;
             continue;
         case Event::TimedOut:
-            result.error = "the colour meter did not answer within " + seconds(settings_.readingMilliseconds);
             close();
-            return result;
+            return Failure{"the colour meter did not answer within " + seconds(settings_.readingMilliseconds), {}};
         case Event::Cancelled:
-            result.error = kSpotreadCancelled;
             close();
-            return result;
+            return Failure{kSpotreadCancelled, {}};
         case Event::NoInstrument:
         case Event::Ended:
-            result.error =
-                "the colour meter program stopped" + (detail.empty() ? std::string() : " (spotread: " + detail + ")");
             close();
-            return result;
+            return Failure{"the colour meter program stopped"
+                               + (detail.empty() ? std::string() : " (spotread: " + detail + ")"),
+                           {}};
         }
     }
 }

@@ -39,8 +39,8 @@ public:
     SpotreadMeter(std::unique_ptr<ChildProcess> child, SpotreadSettings settings, CalibrationPrompt calibration);
     ~SpotreadMeter() override;
 
-    bool open(std::string& error) override;
-    MeterResult read() override;
+    Result<> open() override;
+    Result<MeterReading> read() override;
     void close() override;
 
 private:
@@ -49,7 +49,9 @@ private:
     Event next(std::int64_t milliseconds, std::string& detail);
     // What a whole line of spotread's output means, if anything by itself.
     static std::optional<Event> lineEvent(const std::string& line);
-    bool handleCalibration(const std::string& instruction, std::string& error);
+    // Asks the operator to do what spotread asks; false (and spotread told to stop) when
+    // the operator declines.
+    bool handleCalibration(const std::string& instruction);
     std::string lastLine() const;
 
     std::unique_ptr<ChildProcess> child_;

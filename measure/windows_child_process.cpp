@@ -48,21 +48,19 @@ class WindowsChildProcess : public ChildProcess {
 public:
     ~WindowsChildProcess() override { finish(0); }
 
-    bool start(const std::vector<std::string>& arguments, std::string& error) override
+    Result<> start(const std::vector<std::string>& arguments) override
     {
-        if (arguments.empty()) {
-            error = "no program to start";
-            return false;
-        }
+        if (arguments.empty())
+            return systemFailure("no program to start");
         SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
         HANDLE childInput = nullptr;
         HANDLE childOutput = nullptr;
         if (!CreatePipe(&childInput, &input_, &inheritable, 0)
             || !CreatePipe(&output_, &childOutput, &inheritable, 0)) {
-            error = "no pipe for the meter program: " + windowsErrorText(GetLastError());
+            const std::string reason = "no pipe for the meter program: " + windowsErrorText(GetLastError());
             closeHandle(childInput);
             closeAll();
-            return false;
+            return systemFailure(reason);
         }
         // Only the child's ends are inherited.
         SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0);
@@ -85,13 +83,12 @@ public:
         closeHandle(childInput);
         closeHandle(childOutput);
         if (!created) {
-            error = arguments[0] + ": " + windowsErrorText(startError);
             closeAll();
-            return false;
+            return systemFailure(arguments[0] + ": " + windowsErrorText(startError));
         }
         CloseHandle(started.hThread);
         process_ = started.hProcess;
-        return true;
+        return {};
     }
 
     bool send(const std::string& text) override

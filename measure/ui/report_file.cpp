@@ -25,19 +25,19 @@ std::vector<ReportMatrix> computedMatrices(const std::filesystem::path& dataFile
     return {{"D65 Download Matrix", dialog.matrices().d65}, {"Native Download Matrix", dialog.matrices().native}};
 }
 
-std::optional<std::string> reportHtml(MeasurementKind kind, const std::filesystem::path& dataFile,
-                                      const std::vector<int>& codes, RegistryStore& store, std::string& error)
+Result<std::string> reportHtml(MeasurementKind kind, const std::filesystem::path& dataFile,
+                               const std::vector<int>& codes, RegistryStore& store)
 {
     if (kind == MeasurementKind::Primaries) {
-        PrimaryDataValues values;
-        if (!readPrimaryData(dataFile, values, error))
-            return std::nullopt;
-        return primariesReportHtml(analysePrimaries(values), dataFile.string(), computedMatrices(dataFile, store));
+        const Result<PrimaryDataValues> values = readPrimaryData(dataFile);
+        if (!values)
+            return values.failure();
+        return primariesReportHtml(analysePrimaries(*values), dataFile.string(), computedMatrices(dataFile, store));
     }
-    LinearityDataValues values;
-    if (!readLinearityData(dataFile, static_cast<int>(codes.size()), values, error))
-        return std::nullopt;
-    return linearityReportHtml(analyseLinearity(codes, values, kTargetGamma), dataFile.string());
+    const Result<LinearityDataValues> values = readLinearityData(dataFile, static_cast<int>(codes.size()));
+    if (!values)
+        return values.failure();
+    return linearityReportHtml(analyseLinearity(codes, *values, kTargetGamma), dataFile.string());
 }
 
 } // namespace
@@ -49,14 +49,12 @@ std::filesystem::path reportPathFor(const std::filesystem::path& dataFile)
     return report;
 }
 
-bool writeMeasurementReport(MeasurementKind kind, const std::filesystem::path& dataFile, const std::vector<int>& codes,
-                            RegistryStore& store, const std::filesystem::path& report, std::string& error)
+Result<> writeMeasurementReport(MeasurementKind kind, const std::filesystem::path& dataFile,
+                                const std::vector<int>& codes, RegistryStore& store,
+                                const std::filesystem::path& report)
 {
-    const std::optional<std::string> html = reportHtml(kind, dataFile, codes, store, error);
+    const Result<std::string> html = reportHtml(kind, dataFile, codes, store);
     if (!html)
-        return false;
-    const Result<> written = replaceFileAtomically(report, *html);
-    if (!written)
-        error = written.failure().reason;
-    return static_cast<bool>(written);
+        return html.failure();
+    return replaceFileAtomically(report, *html);
 }

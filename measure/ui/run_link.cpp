@@ -122,15 +122,13 @@ WindowPatchDisplay::WindowPatchDisplay(RunLink& link, Post post, PatchDisplay* s
 {
 }
 
-bool WindowPatchDisplay::show(std::uint32_t colour, std::string& error)
+Result<> WindowPatchDisplay::show(std::uint32_t colour)
 {
     const std::uint64_t serial = link_.nextSerial();
     post_(colour, serial);
-    if (!link_.waitUntilPainted(serial, kPaintMilliseconds)) {
-        error = "the window did not show it";
-        return false;
-    }
-    return simulated_ == nullptr || simulated_->show(colour, error);
+    if (!link_.waitUntilPainted(serial, kPaintMilliseconds))
+        return Failure{"the window did not show it", {}};
+    return simulated_ == nullptr ? Result<>() : simulated_->show(colour);
 }
 
 WindowRunObserver::WindowRunObserver(RunLink& link, std::function<void(const Report&)> post,

@@ -70,7 +70,7 @@ class WindowPatchDisplay : public PatchDisplay {
 public:
     using Post = std::function<void(std::uint32_t colour, std::uint64_t serial)>;
     WindowPatchDisplay(RunLink& link, Post post, PatchDisplay* simulated);
-    bool show(std::uint32_t colour, std::string& error) override;
+    Result<> show(std::uint32_t colour) override;
 
 private:
     RunLink& link_;

@@ -58,12 +58,12 @@ TEST(MeasuredDataFiles, PrimaryFileAndAFailedWriteKeepsTheOldFile)
               "DISPLAY_TYPE=NONRGB_LED_DISPLAY\r\n");
 
     TempDir dir;
-    std::string reason;
-    ASSERT_TRUE(writeDataFile(dir / "primaries.txt", text, reason)) << reason;
+    ASSERT_TRUE(writeDataFile(dir / "primaries.txt", text));
     EXPECT_EQ(readFile(dir / "primaries.txt"), text);
     std::filesystem::create_directory(dir / "folder");
-    EXPECT_FALSE(writeDataFile(dir / "folder", text, reason));
-    EXPECT_FALSE(reason.empty());
+    const Result<> refused = writeDataFile(dir / "folder", text);
+    ASSERT_FALSE(refused);
+    EXPECT_FALSE(refused.failure().reason.empty());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
 }
 

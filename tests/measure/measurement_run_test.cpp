@@ -57,12 +57,11 @@ TEST(SimulatedDisplay, AReadingBeforeTheSettleTimeSeesABlend)
     SimulatedPacer pacer;
     SimulatedDisplay display(noiseless(), pacer); // settles in 200 ms
     SimulatedMeter meter(display);
-    std::string error;
-    display.show(0xFFFFFF, error);
+    ASSERT_TRUE(display.show(0xFFFFFF));
     pacer.wait(50);
-    EXPECT_NEAR(meter.read().reading.Y, 0.08 + (120.0 - 0.08) * 0.25, 1e-9);
+    EXPECT_NEAR(meter.read()->Y, 0.08 + (120.0 - 0.08) * 0.25, 1e-9);
     pacer.wait(150);
-    EXPECT_NEAR(meter.read().reading.Y, 120.0, 1e-9);
+    EXPECT_NEAR(meter.read()->Y, 120.0, 1e-9);
 }
 
 // A relative noise of 0.2 % shows as that spread over many readings, and a seed repeats them.
@@ -70,8 +69,7 @@ TEST(SimulatedDisplay, NoiseHasTheModelsSpreadAndRepeatsWithItsSeed)
 {
     SimulatedPacer pacer;
     SimulatedDisplay display(SimulatedDisplayModel{}, pacer);
-    std::string error;
-    display.show(0xFFFFFF, error);
+    ASSERT_TRUE(display.show(0xFFFFFF));
     pacer.wait(1000);
     SimulatedMeter meter(display);
     SimulatedMeter again(display);
@@ -79,8 +77,8 @@ TEST(SimulatedDisplay, NoiseHasTheModelsSpreadAndRepeatsWithItsSeed)
     double squares = 0.0;
     const int n = 4000;
     for (int i = 0; i < n; ++i) {
-        const double reading = meter.read().reading.Y;
-        EXPECT_EQ(again.read().reading.Y, reading);
+        const double reading = meter.read()->Y;
+        EXPECT_EQ(again.read()->Y, reading);
         const double y = reading / 120.0 - 1.0;
         sum += y;
         squares += y * y;
@@ -137,8 +135,8 @@ private:
 
 class FailingMeter : public ColourMeter {
 public:
-    bool open(std::string&) override { return true; }
-    MeterResult read() override { return {false, {}, "the instrument did not answer within 20 seconds"}; }
+    Result<> open() override { return {}; }
+    Result<MeterReading> read() override { return Failure{"the instrument did not answer within 20 seconds", {}}; }
     void close() override {}
 };
 

@@ -27,13 +27,12 @@ TEST(LinearityReport, FittedAndStepGammasAndTheErrorAgainstTheTarget)
     }
     m.green[2] = std::nullopt;
     TempDir dir;
-    std::string error;
-    ASSERT_TRUE(writeDataFile(dir / "data.txt", linearityDataText(m), error));
-    LinearityDataValues values;
-    ASSERT_TRUE(readLinearityData(dir / "data.txt", 6, values, error)) << error;
-    EXPECT_FALSE(values.steps[2][1]);
+    ASSERT_TRUE(writeDataFile(dir / "data.txt", linearityDataText(m)));
+    const Result<LinearityDataValues> values = readLinearityData(dir / "data.txt", 6);
+    ASSERT_TRUE(values) << values.failure().lines();
+    EXPECT_FALSE(values->steps[2][1]);
 
-    const LinearityAnalysis a = analyseLinearity(kCodes, values, 2.4);
+    const LinearityAnalysis a = analyseLinearity(kCodes, *values, 2.4);
     ASSERT_EQ(a.channels.size(), 3u);
     const ChannelResponse& red = a.channels[0];
     // Four decimals in the file: the fit is 2.2 to within their rounding.
@@ -50,9 +49,9 @@ TEST(LinearityReport, FittedAndStepGammasAndTheErrorAgainstTheTarget)
     EXPECT_NE(html.find("<td>2.20</td>"), std::string::npos);
     EXPECT_FALSE(std::regex_search(html, std::regex("\\b(nan|inf)\\b"))) << "a number that is not one";
 
-    std::string message;
-    EXPECT_FALSE(readLinearityData(dir / "data.txt", 7, values, message));
-    EXPECT_EQ(message, "The linearity data file has format or data errors!");
+    const Result<LinearityDataValues> tooFew = readLinearityData(dir / "data.txt", 7);
+    ASSERT_FALSE(tooFew);
+    EXPECT_EQ(tooFew.failure().message, "The linearity data file has format or data errors!");
 }
 
 TEST(PrimariesReport, ErrorsAgainstHdtvAndD65)

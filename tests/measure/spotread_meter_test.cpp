@@ -29,6 +29,13 @@ std::string standIn(const std::string& start, const std::string& onKey)
 const std::string kResult =
     R"(printf '\n Result is XYZ: %d.000000 %d0.000000 %d.500000, Yxy: %d0.000000 0.312700 0.329000\n\n' $n $n $n $n)";
 
+// Why the meter did not open; empty when it did.
+std::string openFailure(SpotreadMeter& meter)
+{
+    const Result<> opened = meter.open();
+    return opened ? std::string() : opened.failure().message;
+}
+
 class SpotreadMeterTest : public ::testing::Test {
 protected:
     SpotreadSettings program(const std::string& script)
@@ -50,16 +57,15 @@ protected:
 TEST_F(SpotreadMeterTest, EachKeyGivesTheResultItAnswers)
 {
     SpotreadMeter meter(createChildProcess(), program(standIn("echo 'Connecting to the instrument ..'", kResult)), {});
-    std::string error;
-    ASSERT_TRUE(meter.open(error)) << error;
+    ASSERT_EQ(openFailure(meter), "");
     for (int n = 1; n <= 3; ++n) {
-        const MeterResult result = meter.read();
-        ASSERT_TRUE(result.ok) << result.error;
-        EXPECT_EQ(result.reading.X, n);
-        EXPECT_EQ(result.reading.Y, n * 10.0);
-        EXPECT_EQ(result.reading.Z, n + 0.5);
-        EXPECT_EQ(result.reading.x, 0.3127) << "x and y as spotread gives them";
-        EXPECT_EQ(result.reading.y, 0.329);
+        const Result<MeterReading> result = meter.read();
+        ASSERT_TRUE(result) << result.failure().message;
+        EXPECT_EQ(result->X, n);
+        EXPECT_EQ(result->Y, n * 10.0);
+        EXPECT_EQ(result->Z, n + 0.5);
+        EXPECT_EQ(result->x, 0.3127) << "x and y as spotread gives them";
+        EXPECT_EQ(result->y, 0.329);
     }
     meter.close();
 }
@@ -73,35 +79,31 @@ TEST_F(SpotreadMeterTest, CalibrationPromptsGoToTheOperator)
         instruction = text;
         return true;
     });
-    std::string error;
-    ASSERT_TRUE(meter.open(error)) << error;
+    ASSERT_EQ(openFailure(meter), "");
     EXPECT_NE(instruction.find("Set instrument sensor to calibration position"), std::string::npos) << instruction;
-    EXPECT_TRUE(meter.read().ok);
+    EXPECT_TRUE(meter.read());
 
     SpotreadMeter refused(createChildProcess(), program(script), [](const std::string&) { return false; });
-    EXPECT_FALSE(refused.open(error));
-    EXPECT_EQ(error, "The meter's calibration was not done; the measurement stops.");
+    EXPECT_EQ(openFailure(refused), "The meter's calibration was not done; the measurement stops.");
 }
 
 TEST_F(SpotreadMeterTest, NoInstrumentMisreadAndAMissingProgramAreNamed)
 {
-    std::string error;
     SpotreadMeter absent(createChildProcess(), program("#!/bin/bash\necho 'No instrument found'\nexit 1\n"), {});
-    EXPECT_FALSE(absent.open(error));
-    EXPECT_EQ(error, "No colour meter was found. Connect it and try again. (spotread: No instrument found)");
+    EXPECT_EQ(openFailure(absent),
+              "No colour meter was found. Connect it and try again. (spotread: No instrument found)");
 
     SpotreadMeter misread(createChildProcess(), program(standIn("", "printf '\\nSpot read failed due to misread\\n'")),
                           {});
-    ASSERT_TRUE(misread.open(error)) << error;
-    const MeterResult result = misread.read();
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, "the colour meter could not read (spotread: Spot read failed due to misread)");
+    ASSERT_EQ(openFailure(misread), "");
+    const Result<MeterReading> result = misread.read();
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.failure().message, "the colour meter could not read (spotread: Spot read failed due to misread)");
 
     SpotreadSettings missing;
     missing.program = (dir / "no-such-spotread").string();
     SpotreadMeter notInstalled(createChildProcess(), missing, {});
-    EXPECT_FALSE(notInstalled.open(error));
-    EXPECT_EQ(error,
+    EXPECT_EQ(openFailure(notInstalled),
               "The colour meter program could not be started: " + missing.program
                   + ": No such file or directory (ArgyllCMS spotread; on Debian: apt-get install argyll)");
 }
@@ -112,27 +114,24 @@ TEST_F(SpotreadMeterTest, AHangingMeterTimesOut)
     SpotreadSettings settings = program(standIn("", "sleep 600"));
     settings.readingMilliseconds = 500;
     SpotreadMeter meter(createChildProcess(), settings, {});
-    std::string error;
-    ASSERT_TRUE(meter.open(error)) << error;
+    ASSERT_EQ(openFailure(meter), "");
     const auto start = std::chrono::steady_clock::now();
-    const MeterResult result = meter.read();
-    EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.error, "the colour meter did not answer within 0.5 s");
+    const Result<MeterReading> result = meter.read();
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.failure().message, "the colour meter did not answer within 0.5 s");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 
     SpotreadSettings silent = program("#!/bin/bash\nsleep 600\n");
     silent.startMilliseconds = 300;
     SpotreadMeter neverReady(createChildProcess(), silent, {});
-    EXPECT_FALSE(neverReady.open(error));
-    EXPECT_EQ(error, "The colour meter did not get ready within 0.3 s.");
+    EXPECT_EQ(openFailure(neverReady), "The colour meter did not get ready within 0.3 s.");
 
     // The operator cancelling ends the wait long before the meter's time limit.
     SpotreadSettings cancelled = program("#!/bin/bash\nsleep 600\n");
     const auto asked = std::chrono::steady_clock::now();
     cancelled.cancelled = [asked] { return std::chrono::steady_clock::now() - asked > std::chrono::milliseconds(300); };
     SpotreadMeter searching(createChildProcess(), cancelled, {});
-    EXPECT_FALSE(searching.open(error));
-    EXPECT_EQ(error, kSpotreadCancelled);
+    EXPECT_EQ(openFailure(searching), kSpotreadCancelled);
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
 }
 
