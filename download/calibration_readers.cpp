@@ -111,13 +111,15 @@ bool readMatrixFile(const std::string& path, FlashRegion& region, RunState& stat
     // Anything but the two matrices (an empty file, one cut short by a save, or a longer
     // one) would download as a wrong matrix that the processor cannot tell from a right one.
     if (numbers != kMatrixNumbers) {
-        std::fill(region.data.begin() + blockStart, region.data.begin() + blockEnd, std::uint8_t{0});
+        std::fill(region.data.begin() + static_cast<std::ptrdiff_t>(blockStart),
+                  region.data.begin() + static_cast<std::ptrdiff_t>(blockEnd), std::uint8_t{0});
         region.fillCount = blockStart;
         state.errorText += std::string(kSizeMismatchText) + " " + path + ": " + formatInteger(numbers)
             + " numbers instead of six lines of three";
         return false;
     }
-    std::fill(region.data.begin() + region.fillCount, region.data.begin() + blockEnd, std::uint8_t{0});
+    std::fill(region.data.begin() + static_cast<std::ptrdiff_t>(region.fillCount),
+              region.data.begin() + static_cast<std::ptrdiff_t>(blockEnd), std::uint8_t{0});
     region.fillCount = blockEnd;
     return true;
 }

@@ -74,7 +74,7 @@ bool convertStoredFields(const std::string& path, const std::vector<float>& outp
         if (groupCount == kCube65Groups && !isStoredGroup(group))
             continue;
         for (std::uint64_t k = 0; k < kFieldsPerGroup; ++k) {
-            const float value = outputs[group * kFieldsPerGroup + k];
+            const float value = outputs[static_cast<std::size_t>(group * kFieldsPerGroup + k)];
             const std::optional<std::int32_t> field = convertToUnsignedField(value, kFieldScale);
             if (!field) {
                 reportValueOutOfRange(path, value, "0 to 1", state);
@@ -102,13 +102,14 @@ bool storeFields(const std::vector<std::uint16_t>& fields, FlashRegion& region, 
             return false;
         }
         for (std::uint64_t k = 0; k < kFieldsPerGroup; ++k)
-            state.packPhase = packTenBits(state.packPhase, fields[at + k], region.data, region.fillCount);
+            state.packPhase =
+                packTenBits(state.packPhase, fields[static_cast<std::size_t>(at + k)], region.data, region.fillCount);
         if (state.packPhase == 0 && (region.fillCount & 0xFF) == kRowEnd) {
             if (!hasRoom(region, kFillerLength)) {
                 reportRegionOverflow(state);
                 return false;
             }
-            std::fill_n(region.data.begin() + region.fillCount, kFillerLength, kFiller);
+            std::fill_n(region.data.begin() + static_cast<std::ptrdiff_t>(region.fillCount), kFillerLength, kFiller);
             region.fillCount += kFillerLength;
             progress.unitStored();
         }

@@ -46,7 +46,7 @@ std::vector<std::uint8_t> composeFlashImage(const std::array<FlashRegion, 3>& re
             continue;
         const std::size_t length =
             std::min<std::size_t>({region.paddedSize, region.data.size(), kFlashSize - region.start});
-        std::copy_n(region.data.begin(), length, image.begin() + region.start);
+        std::copy_n(region.data.begin(), length, image.begin() + static_cast<std::ptrdiff_t>(region.start));
     }
     return image;
 }

@@ -246,7 +246,8 @@ void SimulatedFlashChip::readData(std::uint32_t address, std::span<std::uint8_t>
     while (done < out.size()) {
         const std::uint32_t at = (address + static_cast<std::uint32_t>(done)) & addressMask;
         const std::size_t run = std::min<std::size_t>(out.size() - done, facts_.sizeBytes - at);
-        std::copy_n(memory_.begin() + at, run, out.begin() + static_cast<std::ptrdiff_t>(done));
+        std::copy_n(memory_.begin() + static_cast<std::ptrdiff_t>(at), run,
+                    out.begin() + static_cast<std::ptrdiff_t>(done));
         done += run;
     }
     if (flippedAddress_) {
@@ -271,6 +272,6 @@ void SimulatedFlashChip::programPage(std::uint32_t address, std::span<const std:
 void SimulatedFlashChip::eraseBlock(std::uint32_t address)
 {
     const std::uint32_t blockStart = address & ~(facts_.blockSize - 1);
-    std::fill_n(memory_.begin() + blockStart, facts_.blockSize, std::uint8_t{0xFF});
+    std::fill_n(memory_.begin() + static_cast<std::ptrdiff_t>(blockStart), facts_.blockSize, std::uint8_t{0xFF});
     startOperation(facts_.blockEraseTypicalMicros);
 }
