@@ -78,7 +78,8 @@ const std::vector<CommandHelp> kCommands = {
      "--probe opens each one and reads its flash identification; nothing is written.",
      {}},
     {"measure",
-     {"measure linearity|primaries|verification --meter sim|argyll -o FILE [--report REPORT.html] [--settle-ms N] [--steps K] [--seed N]"},
+     {"measure linearity|primaries|verification --meter sim|argyll -o FILE [--report REPORT.html] [--settle-ms N] "
+      "[--steps K] [--seed N] [--patches window|manual] [--screen N]"},
      "measure the patches with a colour meter into a data file",
      "Shows each patch, waits for the display to settle and takes a reading. linearity measures every step of "
      "the store's step list in red, green and blue and writes a linearity data file; primaries measures full "
@@ -87,14 +88,19 @@ const std::vector<CommandHelp> kCommands = {
      "windows and with chromix linearity / primary --data. A run that fails or is cancelled leaves FILE as it "
      "was.\n"
      "--meter sim measures a simulated display (its time is simulated too, so the run takes no real time). "
-     "--meter argyll reads a real meter through ArgyllCMS spotread (found on PATH); you show each patch on the "
-     "target display (Patchora) and press Enter, and do the calibrations spotread asks for. The measuring window, "
-     "Candora, runs the same measurements with the patches shown full screen by itself.",
+     "--meter argyll reads a real meter through ArgyllCMS spotread (found on PATH) and hands the run to the "
+     "measuring window, Candora (found beside chromix, in the bin folder beside chromix's folder, or on PATH): it "
+     "shows the patches full screen on the current display (Space pauses, Esc cancels), asks for the calibrations "
+     "spotread wants, writes FILE and its report beside it (NAME_report.html), and closes; chromix waits for it and says "
+     "\"data file written\" only when it did. Without a display, --patches manual keeps the window out: you show "
+     "each patch on the target display (Patchora) and press Enter here.",
      {{"-o FILE", "the data file to write"},
       {"--report REPORT.html", "also write the report of the data file (as chromix report does)"},
       {"--settle-ms N", "the wait after each patch before the reading (1000)"},
       {"--steps K", "verification: the grey steps to measure"},
-      {"--seed N", "the simulated meter's noise seed (1)"}}},
+      {"--seed N", "the simulated meter's noise seed (1)"},
+      {"--patches window|manual", "argyll: the patches in Candora's full-screen window (window), or shown by you"},
+      {"--screen N", "argyll: the screen for the patches, counted from 1 (the primary screen unless given)"}}},
     {"report",
      {"report linearity|primaries --data FILE -o REPORT.html [--target-gamma G]"},
      "an HTML report of a linearity or primary data file",

@@ -4,6 +4,7 @@
 #include "cli/arguments.h"
 #include "cli/command_help.h"
 #include "cli/commands.h"
+#include "cli/program_run.h"
 #include "cli/report_writer.h"
 
 #include "config/calibration_settings.h"
@@ -15,10 +16,12 @@
 #include "measure/simulated_display.h"
 #include "measure/spotread_meter.h"
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <system_error>
 
 namespace {
 
@@ -47,8 +50,8 @@ std::optional<long long> parseCount(const std::optional<std::string>& text)
     return parseLeadingInteger(*text);
 }
 
-// The command links no window code: the operator shows each patch on the target display
-// (Patchora) and confirms it here. The measuring window (Candora) shows the patches itself.
+// Without a window (--patches manual) the operator shows each patch on the target display
+// (Patchora) and confirms it here.
 class OperatorPatchDisplay : public PatchDisplay {
 public:
     OperatorPatchDisplay(const std::vector<Patch>& patches, std::istream& in, std::ostream& out)
@@ -96,6 +99,47 @@ private:
     std::ostream& out_;
 };
 
+std::string dataFileWritten(MeasurementKind kind, const std::string& output)
+{
+    return std::string(kind == MeasurementKind::Primaries ? "Primary" : "Linearity") + " data file written: " + output;
+}
+
+// Candora's exit status when the readings were saved, but not all as asked (another file, or no report).
+constexpr int kCandoraPartlySaved = 3;
+
+// The command links no window code: the measuring window, Candora, shows the patches full
+// screen and runs the meter; this waits for it and reports what it wrote.
+int measureInWindow(MeasurementKind kind, const std::vector<std::string>& candoraArguments, const std::string& output,
+                    std::ostream& out, std::ostream& err)
+{
+    const std::optional<std::filesystem::path> candora = findProgram("Candora");
+    if (!candora) {
+        err << "chromix measure: the measuring window Candora was not found beside chromix or on the PATH; install "
+               "it, or measure with --patches manual (each patch shown in Patchora and confirmed with Enter)\n";
+        return kExitFailure;
+    }
+    out << "Measuring in Candora: the patches are shown full screen; Space pauses, Esc cancels.\n" << std::flush;
+    const Result<int> status = runProgram(*candora, candoraArguments);
+    if (!status) {
+        err << "chromix measure: the measuring window did not run to its end: " << status.failure().reason
+            << "; no data file was written. Without a display, measure with --patches manual.\n";
+        return kExitFailure;
+    }
+    std::error_code error;
+    if (*status == kExitSuccess && std::filesystem::is_regular_file(output, error)) {
+        out << dataFileWritten(kind, output) << "\n";
+        return kExitSuccess;
+    }
+    if (*status == kExitSuccess || *status == kCandoraPartlySaved) {
+        err << "chromix measure: the readings were not all saved as asked; the measuring window's message above says "
+               "what was written where\n";
+        return kExitFailure;
+    }
+    err << "chromix measure: the measurement in the window did not complete (exit status " << *status
+        << "); no data file was written\n";
+    return kExitFailure;
+}
+
 } // namespace
 
 int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostream& err)
@@ -105,7 +149,8 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
         if (word == "-o")
             word = "--output";
     }
-    Arguments arguments(words, {"--meter", "--output", "--settle-ms", "--steps", "--seed", "--report"});
+    Arguments arguments(
+        words, {"--meter", "--output", "--settle-ms", "--steps", "--seed", "--report", "--patches", "--screen"});
     if (!arguments.ok())
         return usageError(err, arguments.error());
     if (arguments.positional().size() != 1)
@@ -124,6 +169,16 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
     const std::optional<std::string> output = arguments.value("--output");
     if (!output)
         return usageError(err, "-o FILE is missing");
+    const std::string patchesShown = arguments.value("--patches").value_or("window");
+    if (patchesShown != "window" && patchesShown != "manual")
+        return usageError(err, "--patches takes window or manual, not \"" + patchesShown + "\"");
+    if (*meter == "sim" && (arguments.value("--patches") || arguments.value("--screen")))
+        return usageError(err, "--patches and --screen are for --meter argyll");
+    if (arguments.value("--screen") && (patchesShown != "window" || !parseCount(arguments.value("--screen"))))
+        return usageError(err,
+                          patchesShown != "window"
+                              ? "--screen is for the patch window, not --patches manual"
+                              : "--screen takes a screen number, not \"" + *arguments.value("--screen") + "\"");
     RunSettings runSettings;
     if (arguments.value("--settle-ms")) {
         const std::optional<long long> settle = parseCount(arguments.value("--settle-ms"));
@@ -167,6 +222,21 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
         verificationSteps = static_cast<int>(*count);
     }
 
+    if (*meter == "argyll" && patchesShown == "window") {
+        std::vector<std::string> candora{"--run", arguments.positional()[0], "--meter", "argyll", "--output", *output};
+        for (const char* option : {"--settle-ms", "--screen"}) {
+            if (const auto value = arguments.value(option))
+                candora.insert(candora.end(), {option, *value});
+        }
+        if (*kind == MeasurementKind::Verification)
+            candora.insert(candora.end(), {"--steps", formatInteger(verificationSteps)});
+        const int status = measureInWindow(*kind, candora, *output, out, err);
+        if (status == kExitSuccess && arguments.value("--report")
+            && !writeReport(*kind != MeasurementKind::Primaries, *output, *arguments.value("--report"), 2.2, out, err))
+            return kExitFailure;
+        return status;
+    }
+
     const std::vector<Patch> patches = plannedPatches(*kind, steps, verificationSteps);
     // The simulated display needs no real time to settle: its clock is simulated too.
     SimulatedPacer simulatedPacer;
@@ -188,8 +258,7 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
     RunPacer& pacer = *meter == "sim" ? static_cast<RunPacer&>(simulatedPacer) : steadyPacer;
     PrintingObserver observer(out);
     if (*meter == "argyll")
-        out << "Candora, the measuring window, shows the patches full screen by itself; here each patch is shown in "
-               "Patchora and confirmed with Enter.\n";
+        out << "Each patch is shown in Patchora and confirmed here with Enter.\n";
     std::string reason;
     if (!colourMeter->open(reason)) {
         err << "chromix measure: " << reason << "\n";
@@ -205,7 +274,7 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
         err << "chromix measure: cannot write " << *output << ": " << reason << "\n";
         return kExitFailure;
     }
-    out << (*kind == MeasurementKind::Primaries ? "Primary" : "Linearity") << " data file written: " << *output << "\n";
+    out << dataFileWritten(*kind, *output) << "\n";
     if (const auto report = arguments.value("--report")) {
         if (!writeReport(*kind != MeasurementKind::Primaries, *output, *report, 2.2, out, err))
             return kExitFailure;

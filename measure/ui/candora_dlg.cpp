@@ -200,7 +200,8 @@ void CandoraDlg::createControls()
 
 void CandoraDlg::initialise()
 {
-    if (!settings_.load())
+    storeLoaded_ = settings_.load();
+    if (!storeLoaded_)
         status_->setStatus(kRegistryMessage, true);
     for (Channel channel : kAllChannels)
         parseStepList(steps_, channel, settings_.stepList);
@@ -222,11 +223,52 @@ bool CandoraDlg::confirmOutput(const std::filesystem::path& output)
         status_->setStatus(QStringLiteral("The data file is a folder: %1").arg(pathText(output)), true);
         return false;
     }
-    if (!std::filesystem::exists(output, error))
+    if (!askBeforeReplacing_ || !std::filesystem::exists(output, error))
         return true;
     return messages_.ask(this, windowTitle(),
                          QStringLiteral("%1 exists. Replace it with this measurement's data when the run is done?")
                              .arg(pathText(output)));
+}
+
+QString CandoraDlg::requestProblem(const RunRequest& request) const
+{
+    if (request.steps && (*request.steps < greySteps_->minimum() || *request.steps > greySteps_->maximum()))
+        return QStringLiteral("--steps takes a step count of 1 to %1, the steps of the step list")
+            .arg(greySteps_->maximum());
+    if (request.screen && *request.screen > screen_->count())
+        return QStringLiteral("--screen takes 1 to %1, the screens there are").arg(screen_->count());
+    if (request.settleMilliseconds
+        && (*request.settleMilliseconds < settle_->minimum() || *request.settleMilliseconds > settle_->maximum()))
+        return QStringLiteral("--settle-ms takes %1 to %2").arg(settle_->minimum()).arg(settle_->maximum());
+    return {};
+}
+
+bool CandoraDlg::startRequested(const RunRequest& request)
+{
+    if (!storeLoaded_ && request.kind != MeasurementKind::Primaries) {
+        status_->setStatus(kRegistryMessage, true);
+        return false;
+    }
+    linearity_->setChecked(request.kind == MeasurementKind::Linearity);
+    primaries_->setChecked(request.kind == MeasurementKind::Primaries);
+    verification_->setChecked(request.kind == MeasurementKind::Verification);
+    if (request.steps)
+        greySteps_->setValue(*request.steps);
+    meter_->setCurrentIndex(meter_->findData(request.argyll ? QStringLiteral("argyll") : QStringLiteral("sim")));
+    if (request.screen)
+        screen_->setCurrentIndex(*request.screen - 1);
+    if (request.settleMilliseconds)
+        settle_->setValue(*request.settleMilliseconds);
+    output_->setText(request.output);
+    askBeforeReplacing_ = false;
+    start();
+    askBeforeReplacing_ = true;
+    return runActive();
+}
+
+QString CandoraDlg::statusText() const
+{
+    return status_->text();
 }
 
 void CandoraDlg::start()
@@ -409,12 +451,13 @@ void CandoraDlg::finishRun(const RunResult& result)
     worker_.join();
     const std::unique_ptr<Session> session = std::move(session_);
     patchWindow_->hide();
+    savedAsAsked_ = false;
     paused_ = false;
     setRunning(false);
     showPaused();
     switch (result.outcome) {
     case RunOutcome::Completed:
-        writeResults(*session, result);
+        savedAsAsked_ = writeResults(*session, result);
         break;
     case RunOutcome::Cancelled:
         status_->setStatus(qText(result.message), true);
@@ -427,7 +470,7 @@ void CandoraDlg::finishRun(const RunResult& result)
     emit runFinished(result.outcome == RunOutcome::Completed);
 }
 
-void CandoraDlg::writeResults(const Session& session, const RunResult& result)
+bool CandoraDlg::writeResults(const Session& session, const RunResult& result)
 {
     const std::string text = measurementDataText(session.kind, session.patches, result.readings, steps_.stepCount());
     std::filesystem::path output = session.output;
@@ -441,7 +484,7 @@ void CandoraDlg::writeResults(const Session& session, const RunResult& result)
             other = files_.fileToSave(this);
         if (!other) {
             status_->appendStatus(QStringLiteral("The readings were not saved."), true);
-            return;
+            return false;
         }
         output = *other;
     }
@@ -451,10 +494,12 @@ void CandoraDlg::writeResults(const Session& session, const RunResult& result)
     for (int step = 1; step <= steps_.stepCount(); ++step)
         codes.push_back(steps_.codeValue(Channel::Red).valueOr(step, 0));
     const std::filesystem::path report = reportPathFor(output);
-    if (writeMeasurementReport(session.kind, output, codes, *store_, report, reason))
-        status_->appendStatus(QStringLiteral("Report written: %1").arg(pathText(report)), false);
-    else
+    if (!writeMeasurementReport(session.kind, output, codes, *store_, report, reason)) {
         status_->appendStatus(QStringLiteral("The report was not written: %1").arg(qText(reason)), true);
+        return false;
+    }
+    status_->appendStatus(QStringLiteral("Report written: %1").arg(pathText(report)), false);
+    return output == session.output;
 }
 
 void CandoraDlg::setRunning(bool running)

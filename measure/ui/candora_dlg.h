@@ -14,6 +14,7 @@
 #include "measure/measurement_run.h"
 #include "measure/spotread_meter.h"
 #include "measure/ui/run_link.h"
+#include "measure/ui/run_request.h"
 
 #include <QDialog>
 
@@ -51,7 +52,16 @@ public:
     // Reads the step list from the store.
     void initialise();
 
+    // What in a command line's request this store and these screens cannot do; empty when nothing.
+    QString requestProblem(const RunRequest& request) const;
+    // Sets the controls as the request says and starts, without asking before replacing the
+    // data file (the command named it). False when the run did not start; the status says why.
+    bool startRequested(const RunRequest& request);
+
     bool runActive() const { return worker_.joinable(); }
+    // After a completed run: the data file went where the run said and its report beside it.
+    bool savedAsAsked() const { return savedAsAsked_; }
+    QString statusText() const;
     PatchWindow& patchWindow() const { return *patchWindow_; }
 
 public slots:
@@ -74,7 +84,8 @@ private:
     void showReport(const WindowRunObserver::Report& report);
     void askCalibration(std::uint64_t question, const QString& instruction);
     void finishRun(const RunResult& result);
-    void writeResults(const Session& session, const RunResult& result);
+    // True when the data file and its report were written where the run said.
+    bool writeResults(const Session& session, const RunResult& result);
     void stopRun();
     void setRunning(bool running);
     void showPaused();
@@ -88,6 +99,9 @@ private:
     std::unique_ptr<Session> session_;
     std::thread worker_;
     bool paused_ = false;
+    bool storeLoaded_ = false;
+    bool askBeforeReplacing_ = true;
+    bool savedAsAsked_ = false;
     QString patchText_;
     QString readingText_;
     std::unique_ptr<PatchWindow> patchWindow_;
