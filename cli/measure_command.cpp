@@ -61,20 +61,16 @@ public:
     {
     }
 
-    bool show(std::uint32_t, std::string& error) override
+    Result<> show(std::uint32_t) override
     {
-        if (next_ >= patches_.size()) {
-            error = "no patch left to show";
-            return false;
-        }
+        if (next_ >= patches_.size())
+            return Failure{"no patch left to show", {}};
         const Patch& patch = patches_[next_++];
         out_ << "Show " << patchName(patch) << " full screen on the target display, then press Enter: " << std::flush;
         std::string line;
-        if (!std::getline(in_, line)) {
-            error = "no answer from the operator";
-            return false;
-        }
-        return true;
+        if (!std::getline(in_, line))
+            return Failure{"no answer from the operator", {}};
+        return {};
     }
 
 private:
@@ -259,9 +255,8 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
     PrintingObserver observer(out);
     if (*meter == "argyll")
         out << "Each patch is shown in Patchora and confirmed here with Enter.\n";
-    std::string reason;
-    if (!colourMeter->open(reason)) {
-        err << "chromix measure: " << reason << "\n";
+    if (const Result<> opened = colourMeter->open(); !opened) {
+        err << "chromix measure: " << opened.failure().message << "\n";
         return kExitFailure;
     }
     const RunResult result = runMeasurement(patches, display, *colourMeter, pacer, observer, runSettings);
@@ -270,8 +265,10 @@ int runMeasureCommand(const CommandArguments& args, std::ostream& out, std::ostr
         err << "chromix measure: " << result.message << "\n";
         return kExitFailure;
     }
-    if (!writeDataFile(*output, measurementDataText(*kind, patches, result.readings, steps.stepCount()), reason)) {
-        err << "chromix measure: cannot write " << *output << ": " << reason << "\n";
+    if (const Result<> written =
+            writeDataFile(*output, measurementDataText(*kind, patches, result.readings, steps.stepCount()));
+        !written) {
+        err << "chromix measure: cannot write " << *output << ": " << written.failure().reason << "\n";
         return kExitFailure;
     }
     out << dataFileWritten(*kind, *output) << "\n";

@@ -351,15 +351,14 @@ void CandoraDlg::runSession(Session& session)
     }
 
     RunResult result;
-    std::string error;
-    if (meter->open(error)) {
+    if (const Result<> opened = meter->open(); opened) {
         RunSettings settings;
         settings.settleMilliseconds = session.settleMilliseconds;
         settings.pollMilliseconds = options_.pollMilliseconds;
         result = runMeasurement(session.patches, display, *meter, pacer, observer, settings);
         meter->close();
     } else {
-        result.message = error;
+        result.message = opened.failure().message;
     }
     // A meter that was waiting when the operator cancelled reports a failure; it was not one.
     if (result.outcome == RunOutcome::Failed && session.link.cancelled()) {
@@ -474,10 +473,10 @@ bool CandoraDlg::writeResults(const Session& session, const RunResult& result)
 {
     const std::string text = measurementDataText(session.kind, session.patches, result.readings, steps_.stepCount());
     std::filesystem::path output = session.output;
-    std::string reason;
     // The readings took the operator minutes: a file that cannot be written is not the end of them.
-    while (!writeDataFile(output, text, reason)) {
-        const QString message = QStringLiteral("Unable to write %1: %2").arg(pathText(output), qText(reason));
+    for (Result<> written = writeDataFile(output, text); !written; written = writeDataFile(output, text)) {
+        const QString message =
+            QStringLiteral("Unable to write %1: %2").arg(pathText(output), qText(written.failure().reason));
         status_->setStatus(message, true);
         std::optional<std::filesystem::path> other;
         if (messages_.ask(this, windowTitle(), message + QStringLiteral("\n\nSave the readings in another file?")))
@@ -494,8 +493,10 @@ bool CandoraDlg::writeResults(const Session& session, const RunResult& result)
     for (int step = 1; step <= steps_.stepCount(); ++step)
         codes.push_back(steps_.codeValue(Channel::Red).valueOr(step, 0));
     const std::filesystem::path report = reportPathFor(output);
-    if (!writeMeasurementReport(session.kind, output, codes, *store_, report, reason)) {
-        status_->appendStatus(QStringLiteral("The report was not written: %1").arg(qText(reason)), true);
+    const Result<> written = writeMeasurementReport(session.kind, output, codes, *store_, report);
+    if (!written) {
+        status_->appendStatus(QStringLiteral("The report was not written: %1").arg(qText(written.failure().lines())),
+                              true);
         return false;
     }
     status_->appendStatus(QStringLiteral("Report written: %1").arg(pathText(report)), false);
