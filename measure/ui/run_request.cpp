@@ -35,7 +35,7 @@ Result<std::optional<RunRequest>> parseRunRequest(const QStringList& arguments)
         if (!kNames.contains(name))
             return wrong(QStringLiteral("unknown argument \"%1\"").arg(arguments[at]));
         if (at + 1 >= arguments.size())
-            return wrong(QStringLiteral("%1 needs a value").arg(name));
+            return wrong(QStringLiteral("%1 needs a value").arg(arguments[at]));
         if (values.count(name) != 0)
             return wrong(QStringLiteral("%1 is given twice").arg(name));
         values[name] = arguments[at + 1];

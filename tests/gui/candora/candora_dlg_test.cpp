@@ -199,4 +199,38 @@ TEST_F(MeasuringWindow, MeterCalibrationIsAskedOfTheOperator)
     EXPECT_EQ(readFile(file).substr(0, 34), "[DATA]\r\nMEASURED_DATA_RED=0.3127, ");
 }
 
+// The run chromix asks for: started at once, the named file replaced without a question;
+// wrong arguments are named before anything starts.
+TEST_F(MeasuringWindow, CommandLineRunStartsAtOnceAndWrongArgumentsAreNamed)
+{
+    const auto failure = [](const QStringList& arguments) {
+        const auto parsed = parseRunRequest(arguments);
+        return parsed ? std::string("accepted") : parsed.failure().message;
+    };
+    EXPECT_EQ(failure({"--run", "primaries", "--meter", "sim", "-o", "f.txt", "--steps", "3"}),
+              "--steps is for verification only");
+    EXPECT_EQ(failure({"--run", "linearity", "--meter", "sim"}), "-o FILE is missing");
+    EXPECT_EQ(failure({"--run", "linearity", "--meter", "sim", "-o"}), "-o needs a value");
+    EXPECT_EQ(failure({"--run", "linearity", "--meter", "sim", "-o", "f.txt", "--settle-ms", "-5"}),
+              "--settle-ms takes a whole number of 0 to 60000, not \"-5\"");
+
+    open();
+    const std::filesystem::path file = run.dir / "measured.txt";
+    writeFile(file, "the operator's earlier measurement\r\n");
+    const auto request = parseRunRequest(
+        {"--run", "verification", "--meter", "sim", "-o", QString::fromStdString(file.string()), "--steps", "22"});
+    ASSERT_TRUE(request && *request);
+    EXPECT_EQ(dialog->requestProblem(**request), "--steps takes a step count of 1 to 21, the steps of the step list");
+    RunRequest fifteen = **request;
+    fifteen.steps = 15;
+    EXPECT_TRUE(dialog->requestProblem(fifteen).isEmpty());
+    ASSERT_TRUE(dialog->startRequested(fifteen)) << dialog->statusText().toStdString();
+    ASSERT_TRUE(waitForEnd(true)) << status().toStdString();
+    EXPECT_TRUE(messages.questions.empty()) << "the command named the file";
+    EXPECT_TRUE(dialog->savedAsAsked());
+    EXPECT_EQ(control<QProgressBar>("progress")->value(), 15);
+    ASSERT_TRUE(loadDataFile(run.calibration, file));
+    EXPECT_TRUE(run.calibration.verificationMode());
+}
+
 } // namespace
