@@ -117,8 +117,9 @@ int measureInWindow(MeasurementKind kind, const std::vector<std::string>& candor
     out << "Measuring in Candora: the patches are shown full screen; Space pauses, Esc cancels.\n" << std::flush;
     const Result<int> status = runProgram(*candora, candoraArguments);
     if (!status) {
+        // Ended by a signal, it may have got as far as the file: nothing is claimed either way.
         err << "chromix measure: the measuring window did not run to its end: " << status.failure().reason
-            << "; no data file was written. Without a display, measure with --patches manual.\n";
+            << ". Without a display, measure with --patches manual.\n";
         return kExitFailure;
     }
     std::error_code error;
