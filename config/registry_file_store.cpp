@@ -89,7 +89,7 @@ std::optional<RegistryFile> changeStoreFile(const std::filesystem::path& file, b
 class RegistryFileKey final : public RegistryKey {
 public:
     RegistryFileKey(Snapshot snapshot, std::filesystem::path file, std::string storePath,
-                    std::shared_ptr<RegistryFileStore::ErrorSlot> lastError)
+                    std::shared_ptr<StoreErrorSlot> lastError)
         : snapshot_(std::move(snapshot))
         , file_(std::move(file))
         , lastError_(std::move(lastError))
@@ -159,7 +159,7 @@ public:
 private:
     Snapshot snapshot_;
     std::filesystem::path file_;
-    std::shared_ptr<RegistryFileStore::ErrorSlot> lastError_;
+    std::shared_ptr<StoreErrorSlot> lastError_;
     std::string storePath_;
     std::vector<std::string> subKeys_;
 };
@@ -180,18 +180,6 @@ std::string joinKeyPath(std::string_view parent, std::string_view child)
 
 RegistryFileStore::RegistryFileStore(std::filesystem::path file) : file_(std::move(file))
 {
-}
-
-void RegistryFileStore::ErrorSlot::set(std::string error)
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    text_ = std::move(error);
-}
-
-std::string RegistryFileStore::ErrorSlot::get() const
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    return text_;
 }
 
 std::string RegistryFileStore::lastError() const

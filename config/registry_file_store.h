@@ -6,10 +6,10 @@
 // opens no key and is never overwritten.
 
 #include "config/registry_store.h"
+#include "config/store_error_slot.h"
 
 #include <filesystem>
 #include <memory>
-#include <mutex>
 #include <string>
 
 // The base key the tool set keeps its settings under.
@@ -29,16 +29,7 @@ public:
     // may too, so the text is guarded.
     std::string lastError() const override;
 
-    struct ErrorSlot {
-        void set(std::string error);
-        std::string get() const;
-
-    private:
-        mutable std::mutex mutex_;
-        std::string text_;
-    };
-
 private:
     std::filesystem::path file_;
-    std::shared_ptr<ErrorSlot> lastError_ = std::make_shared<ErrorSlot>();
+    std::shared_ptr<StoreErrorSlot> lastError_ = std::make_shared<StoreErrorSlot>();
 };

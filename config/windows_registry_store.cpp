@@ -78,7 +78,7 @@ bool isStorableText(std::string_view text)
 class WindowsRegistryKey final : public RegistryKey {
 public:
     WindowsRegistryKey(HKEY key, std::string storePath, std::string displayPath,
-                       std::shared_ptr<WindowsRegistryStore::ErrorSlot> lastError)
+                       std::shared_ptr<StoreErrorSlot> lastError)
         : key_(key)
         , storePath_(std::move(storePath))
         , displayPath_(std::move(displayPath))
@@ -196,7 +196,7 @@ private:
     KeyHandle key_;
     std::string storePath_;
     std::string displayPath_;
-    std::shared_ptr<WindowsRegistryStore::ErrorSlot> lastError_;
+    std::shared_ptr<StoreErrorSlot> lastError_;
     std::vector<std::string> subKeys_;
 };
 
@@ -204,18 +204,6 @@ private:
 
 WindowsRegistryStore::WindowsRegistryStore(std::string baseSubKey) : baseSubKey_(std::move(baseSubKey))
 {
-}
-
-void WindowsRegistryStore::ErrorSlot::set(std::string error)
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    text_ = std::move(error);
-}
-
-std::string WindowsRegistryStore::ErrorSlot::get() const
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    return text_;
 }
 
 std::string WindowsRegistryStore::lastError() const

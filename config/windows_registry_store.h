@@ -6,9 +6,9 @@
 
 #include "config/registry_file.h"
 #include "config/registry_store.h"
+#include "config/store_error_slot.h"
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -30,18 +30,9 @@ public:
     // Deletes the base key with everything below it; true when it is gone.
     bool removeAll();
 
-    struct ErrorSlot {
-        void set(std::string error);
-        std::string get() const;
-
-    private:
-        mutable std::mutex mutex_;
-        std::string text_;
-    };
-
 private:
     std::string baseSubKey_;
-    std::shared_ptr<ErrorSlot> lastError_ = std::make_shared<ErrorSlot>();
+    std::shared_ptr<StoreErrorSlot> lastError_ = std::make_shared<StoreErrorSlot>();
 };
 
 // Copies the keys and values that `file` holds at and below `fileBaseKey` (a full path
