@@ -63,3 +63,23 @@ std::string windowsErrorText(unsigned long code)
     const std::optional<std::string> narrow = fromWide(text);
     return narrow && !narrow->empty() ? *narrow : "system error " + std::to_string(code);
 }
+
+std::wstring quotedArgument(const std::wstring& argument)
+{
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos)
+        return argument;
+    std::wstring quoted = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+        backslashes = 0;
+        quoted += c;
+    }
+    quoted.append(backslashes * 2, L'\\');
+    quoted += L'"';
+    return quoted;
+}

@@ -17,3 +17,7 @@ std::optional<std::string> fromWide(std::wstring_view text);
 // Codes that have a C library counterpart read as they do on Linux ("No such file or
 // directory"), so that messages are the same on both; the rest as the system words them.
 std::string windowsErrorText(unsigned long code);
+
+// One argument as the C runtime's command-line parser reads it back: quoted when it holds
+// blanks or quotes, backslashes doubled only where they precede a quote.
+std::wstring quotedArgument(const std::wstring& argument);

@@ -15,28 +15,6 @@ namespace {
 
 constexpr auto kPollPause = std::chrono::milliseconds(10);
 
-// One argument as the C runtime's command-line parser reads it back: quoted when it holds
-// blanks or quotes, backslashes doubled only where they precede a quote.
-std::wstring quotedArgument(const std::wstring& argument)
-{
-    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos)
-        return argument;
-    std::wstring quoted = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, L'\\');
-    quoted += L'"';
-    return quoted;
-}
-
 void closeHandle(HANDLE& handle)
 {
     if (handle != nullptr)

@@ -2,8 +2,8 @@
 
 #include "cli/commands.h"
 #include "linearity/linearity_test_support.h"
+#include "support/device_files.h"
 #include "support/environment.h"
-#include "support/special_files.h"
 
 #include <gtest/gtest.h>
 

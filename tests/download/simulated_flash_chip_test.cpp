@@ -3,7 +3,7 @@
 
 #include "download/adapters/simulated_adapter_library.h"
 #include "download/adapters/simulated_flash_chip.h"
-#include "support/special_files.h"
+#include "support/device_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "config/number_text.h"
 #include "download/table_readers.h"
 #include "download_test_support.h"
-#include "support/special_files.h"
+#include "support/device_files.h"
 
 #include <gtest/gtest.h>
 

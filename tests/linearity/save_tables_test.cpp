@@ -6,8 +6,8 @@
 #include "linearity/lut_file.h"
 #include "linearity/save_tables.h"
 #include "linearity_test_support.h"
+#include "support/device_files.h"
 #include "support/file_size_limit.h"
-#include "support/special_files.h"
 #include "support/watching_store.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "config/registry_file_store.h"
 #include "primary/trisola_dialog_state.h"
 #include "primary_test_support.h"
-#include "support/special_files.h"
+#include "support/device_files.h"
 #include "support/temp_dir.h"
 #include "support/watching_store.h"
 
